@@ -1,0 +1,53 @@
+# Shared compile settings and the helpers that declare libraries and tests.
+
+set(HUEGLASS_WARNINGS -Wall -Wextra -Wpedantic -Werror)
+
+# Static C and C++ run-time for Windows: Hueglass.exe needs only system DLLs.
+if(WIN32)
+  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+# hueglass_library(name [WIN32_ONLY] SOURCES ... [LIBS ...])
+# A library of the project; its headers are included as "<subsystem>/File.h".
+function(hueglass_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_compile_options(${name} PRIVATE ${HUEGLASS_WARNINGS})
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+endfunction()
+
+# hueglass_test(name SOURCES ... [LIBS ...] [LABELS ...] [ENVIRONMENT ...])
+# A GoogleTest executable registered with ctest. Cross-built, ctest runs it
+# under Wine through CMAKE_CROSSCOMPILING_EMULATOR.
+function(hueglass_test name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  target_compile_options(${name} PRIVATE ${HUEGLASS_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    HUEGLASS_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+  if(ARG_LABELS)
+    set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+  endif()
+  if(ARG_ENVIRONMENT)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}")
+  endif()
+endfunction()
+
+# Adds each listed sub-folder that has a CMakeLists.txt, so subsystems can be
+# added one at a time.
+function(hueglass_add_subdirectories)
+  foreach(sub ${ARGN})
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${sub}/CMakeLists.txt)
+      add_subdirectory(${sub})
+    endif()
+  endforeach()
+endfunction()

@@ -1,0 +1,41 @@
+#pragma once
+// The optional and undocumented entry points, looked up in one place. Each
+// may be missing (Wine has no accent colour ordinal; very old comctl32 has no
+// task dialog): callers test for null and skip what needs it.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdint>
+
+namespace hg::win32 {
+
+// The composition engine's colorization record, as the ordinals take it.
+struct DwmColorizationRecord {
+    std::uint32_t Color;
+    std::uint32_t Afterglow;
+    std::uint32_t ColorBalance;
+    std::uint32_t AfterglowBalance;
+    std::uint32_t BlurBalance;
+    std::uint32_t GlassReflectionIntensity;
+    std::uint32_t OpaqueBlend;
+};
+static_assert(sizeof(DwmColorizationRecord) == 28);
+
+using GetColorizationParamsFn = HRESULT(WINAPI*)(DwmColorizationRecord*);
+using SetColorizationParamsFn = HRESULT(WINAPI*)(const DwmColorizationRecord*, UINT);
+using SetAccentColorPreferenceFn = HRESULT(WINAPI*)(const COLORREF* pair, int);
+using TaskDialogIndirectFn = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+
+struct EntryPoints {
+    GetColorizationParamsFn GetColorizationParams = nullptr;    // dwmapi #127
+    SetColorizationParamsFn SetColorizationParams = nullptr;    // dwmapi #131
+    SetAccentColorPreferenceFn SetAccentColorPreference = nullptr; // uxtheme #122
+    TaskDialogIndirectFn TaskDialogIndirect = nullptr;          // comctl32 v6
+};
+
+// Looks the entry points up on first use; the libraries stay loaded until the
+// process ends.
+const EntryPoints& GetEntryPoints();
+
+} // namespace hg::win32

@@ -1,0 +1,123 @@
+#include "platform/win32/Win32FileSystem.h"
+
+#include "platform/win32/Handles.h"
+
+#include <cwctype>
+
+namespace hg::win32 {
+
+namespace {
+
+// Existence by attributes, after the drive-ready test: an empty removable
+// drive must count as "absent", not bring up "There is no disk in the drive".
+DWORD Attributes(const std::filesystem::path& path) {
+    const std::wstring& text = path.native();
+    if (text.empty() || !IsDriveReady(text.front()))
+        return INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(text.c_str());
+}
+
+} // namespace
+
+bool IsDriveReady(wchar_t first) {
+    if (first == L'\\')
+        return true;
+    const wchar_t letter = static_cast<wchar_t>(std::towupper(first));
+    if (letter < L'A' || letter > L'Z')
+        return false;
+    const wchar_t root[] = {letter, L':', L'\\', L'\0'};
+    const UINT previous = ::SetErrorMode(SEM_FAILCRITICALERRORS);
+    ULARGE_INTEGER available{}, total{}, free{};
+    const BOOL ok = ::GetDiskFreeSpaceExW(root, &available, &total, &free);
+    ::SetErrorMode(previous);
+    return ok != FALSE;
+}
+
+bool Win32FileSystem::FileExists(const std::filesystem::path& path) {
+    const DWORD attributes = Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool Win32FileSystem::DirectoryExists(const std::filesystem::path& path) {
+    const DWORD attributes = Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool Win32FileSystem::CreateDirectories(const std::filesystem::path& path) {
+    std::error_code ec;
+    std::filesystem::create_directories(path, ec);
+    return DirectoryExists(path);
+}
+
+std::int32_t Win32FileSystem::FileAge(const std::filesystem::path& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (path.empty() || !::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return -1;
+    FILETIME local{};
+    WORD date = 0, time = 0;
+    if (!::FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !::FileTimeToDosDateTime(&local, &date, &time))
+        return -1;
+    return static_cast<std::int32_t>((static_cast<std::uint32_t>(date) << 16) | time);
+}
+
+std::int64_t Win32FileSystem::FileSize(const std::filesystem::path& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (path.empty() || !::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return -1;
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+std::optional<std::vector<std::uint8_t>> Win32FileSystem::ReadAll(const std::filesystem::path& path,
+                                                                  std::size_t maxBytes) {
+    const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                        FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return std::nullopt;
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+        static_cast<std::uint64_t>(size.QuadPart) > maxBytes)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        DWORD read = 0;
+        if (!::ReadFile(file.get(), bytes.data() + done, chunk, &read, nullptr) || read == 0)
+            return std::nullopt;
+        done += read;
+    }
+    return bytes;
+}
+
+bool Win32FileSystem::WriteAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    const std::wstring temp = path.native() + L".tmp";
+    bool ok = false;
+    {
+        const UniqueFile file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file)
+            return false;
+        std::size_t done = 0;
+        ok = true;
+        while (ok && done < bytes.size()) {
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+            DWORD written = 0;
+            ok = ::WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) && written == chunk;
+            done += written;
+        }
+        ok = ok && ::FlushFileBuffers(file.get());
+    } // the file is closed here, before it is renamed or deleted
+    if (!ok) {
+        ::DeleteFileW(temp.c_str());
+        return false;
+    }
+    if (!::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ::DeleteFileW(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace hg::win32
