@@ -6,6 +6,9 @@ set(HUEGLASS_WARNINGS -Wall -Wextra -Wpedantic -Werror)
 if(WIN32)
   add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # A small program: drop unused code and the symbol table.
+  add_compile_options(-ffunction-sections -fdata-sections)
+  add_link_options(-Wl,--gc-sections $<$<CONFIG:Release>:-s>)
 endif()
 
 # hueglass_library(name [WIN32_ONLY] SOURCES ... [LIBS ...])

@@ -1,0 +1,3 @@
+#pragma once
+// Resource identifiers shared by Hueglass.rc and the program.
+#define IDI_HUEGLASS 1

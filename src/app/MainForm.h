@@ -1,0 +1,74 @@
+#pragma once
+// The main window's behaviour, free of any window system: start-up checks,
+// settings, the automatic loop's state and the orderly end. The hidden
+// window of class "TFrmHueglassMain" owns one and forwards to it.
+#include "app/MainHost.h"
+#include "app/Settings.h"
+#include "platform/FileSystem.h"
+#include "platform/Profile.h"
+#include "platform/Registry.h"
+#include "platform/SystemInfo.h"
+
+#include <cstdint>
+#include <string>
+
+namespace hg {
+
+using TColor = std::uint32_t;
+
+struct MainPorts {
+    IMainHost& host;
+    ISystemInfo& system;
+    IFileSystem& files;
+    IProfile& profile;
+    IRegistry& registry;
+};
+
+class MainForm {
+public:
+    enum class State { Creating, Refused, WaitingForStart, Running, Closed };
+
+    explicit MainForm(MainPorts ports);
+
+    // The creation handler: runs inside the window's creation.
+    void FormCreate();
+    // Reads the theme flag that chooses the tray icon variant.
+    void InitVisualStyle();
+    // The deferred-start message: the loop starts and the tray icon shows.
+    void DeferredStart();
+    // The close handler ("E&xit"): saves the settings. A save that fails is
+    // reported and the program still ends, so the user is never trapped.
+    void FormClose();
+
+    State state() const { return state_; }
+    const TAppOptions& AppOptions() const { return AppOptions_; }
+    TAppOptions& AppOptions() { return AppOptions_; }
+    bool MenuEnabledChecked() const { return menuEnabledChecked_; }
+    const std::wstring& IniFileName() const { return IniFileName_; }
+    bool PortableMode() const { return location_.PortableMode(); }
+
+    // Fields of the main window, named as the rest of the program knows them.
+    bool bInWarning = false;
+    bool bIsPicking = false;
+    std::int32_t LastWallpaper = -1;
+    TColor LastAeroColor = 0;
+    TColor LastBgColor = static_cast<TColor>(-1);
+    TColor LastPickColor = 0;
+    std::int32_t CurrentStep = 0;
+    TColor OldAeroColor = 0;
+    TColor NewAeroColor = 0;
+    bool AreWeOnWindows10 = false;
+    bool AreWeOnWindows8 = false;
+    bool bDarkSystemTheme = false;
+    std::uintptr_t LastForegroundWindow = 0;
+
+private:
+    MainPorts ports_;
+    SettingsLocation location_;
+    State state_ = State::Creating;
+    TAppOptions AppOptions_;
+    std::wstring IniFileName_;
+    bool menuEnabledChecked_ = true;
+};
+
+} // namespace hg

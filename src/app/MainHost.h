@@ -1,0 +1,21 @@
+#pragma once
+// Port: what the main window's logic asks of its window and of the user
+// interface services around it.
+#include <string>
+
+namespace hg {
+
+class IMainHost {
+public:
+    virtual ~IMainHost() = default;
+    // A plain message box with an OK button.
+    virtual void ShowPlainMessage(const std::wstring& text) = 0;
+    // An error the user must see (a file that cannot be written).
+    virtual void ShowError(const std::wstring& text) = 0;
+    // Ends the message loop at its next message (the close handler does not run).
+    virtual void PostQuit() = 0;
+    // Posts the deferred-start message to the main window.
+    virtual void PostDeferredStart() = 0;
+};
+
+} // namespace hg

@@ -1,0 +1,40 @@
+// Process entry: one running copy; a second start signals the first and ends.
+#include "app/Commands.h"
+#include "app/win32/MainWindow.h"
+#include "app/win32/MutexUtils.h"
+#include "platform/win32/EntryPoints.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // The colorization entry points are looked up before anything else and
+    // stay loaded until the process ends.
+    hg::win32::GetEntryPoints();
+
+    hg::win32::UniqueKernelHandle mutex(hg::win32::CreateUniqueMutex(hg::kSingleInstanceMutex));
+    if (!mutex) {
+        if (const HWND running = ::FindWindowW(hg::kMainWindowClass, nullptr))
+            ::PostMessageW(running, static_cast<UINT>(hg::AppMessage::SecondInstance), 0, 0);
+        return 0;
+    }
+
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES;
+    ::InitCommonControlsEx(&controls);
+
+    hg::win32::MainWindow window(std::move(mutex));
+    if (!window.Create())
+        return 1;
+
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    // A loop ended by a posted quit (refused start) leaves the window to be
+    // destroyed here; the close handler does not run then.
+    return 0;
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The hidden main window of class "TFrmHueglassMain": owns the program's
+// logic and turns window messages into calls on it.
+#include "app/MainForm.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Profile.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32SystemInfo.h"
+#include "platform/win32/Window.h"
+
+#include <memory>
+
+namespace hg::win32 {
+
+class MainWindow final : public Window, private IMainHost {
+public:
+    explicit MainWindow(UniqueKernelHandle mutex);
+    ~MainWindow() override;
+
+    // Creates the window; its creation handler runs inside. False when the
+    // window could not be created.
+    bool Create();
+
+private:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnCommand(WORD id);
+    void Close1Click();
+
+    // IMainHost
+    void ShowPlainMessage(const std::wstring& text) override;
+    void ShowError(const std::wstring& text) override;
+    void PostQuit() override;
+    void PostDeferredStart() override;
+
+    Win32SystemInfo system_;
+    Win32FileSystem files_;
+    Win32Profile profile_;
+    Win32Registry registry_;
+    MainForm form_;
+    UniqueKernelHandle CreatedMutex;
+};
+
+} // namespace hg::win32

@@ -1,0 +1,87 @@
+#include "platform/win32/Win32SystemInfo.h"
+
+#include "platform/win32/Handles.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <vector>
+
+namespace hg::win32 {
+
+OsVersion Win32SystemInfo::Version() {
+    // RtlGetVersion reports the real version even to a program whose manifest
+    // does not declare the newest Windows.
+    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    const auto rtlGetVersion = reinterpret_cast<RtlGetVersionFn>(
+        reinterpret_cast<void*>(ntdll ? ::GetProcAddress(ntdll, "RtlGetVersion") : nullptr));
+    if (rtlGetVersion == nullptr || rtlGetVersion(&info) != 0)
+        return {};
+    return {info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
+}
+
+bool Win32SystemInfo::KernelVersionIs10OrHigher() {
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(L"kernel32.dll", &ignored);
+    if (size == 0)
+        return false;
+    std::vector<std::byte> data(size);
+    if (!::GetFileVersionInfoW(L"kernel32.dll", 0, size, data.data()))
+        return false;
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || fixed == nullptr ||
+        length < sizeof(VS_FIXEDFILEINFO))
+        return false;
+    return HIWORD(fixed->dwProductVersionMS) >= 10;
+}
+
+bool Win32SystemInfo::CompositionEnabled() {
+    // Loaded and released for each test: composition can be switched while
+    // the program runs, and the library may be missing.
+    using IsEnabledFn = HRESULT(WINAPI*)(BOOL*);
+    const UniqueModule dwmapi(::LoadLibraryW(L"dwmapi.dll"));
+    if (!dwmapi)
+        return false;
+    const auto isEnabled = reinterpret_cast<IsEnabledFn>(
+        reinterpret_cast<void*>(::GetProcAddress(dwmapi.get(), "DwmIsCompositionEnabled")));
+    BOOL enabled = FALSE;
+    return isEnabled != nullptr && isEnabled(&enabled) == S_OK && enabled != FALSE;
+}
+
+std::wstring Win32SystemInfo::ExecutableFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return {};
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const auto slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+std::wstring Win32SystemInfo::AppDataFolder() {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    if (!::SHGetSpecialFolderPathW(nullptr, buffer, CSIDL_APPDATA, TRUE))
+        return {};
+    return AddBackslash(buffer);
+}
+
+std::wstring Win32SystemInfo::WindowsFolder() {
+    wchar_t buffer[256] = {};
+    const UINT length = ::GetWindowsDirectoryW(buffer, 256);
+    if (length == 0 || length >= 256)
+        return {};
+    return AddBackslash(buffer);
+}
+
+} // namespace hg::win32

@@ -1,0 +1,240 @@
+#include "e2e/E2e.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace hg::e2e {
+
+namespace fs = std::filesystem;
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (condition())
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(20ms);
+    }
+}
+
+namespace {
+
+fs::path BuiltFile(const wchar_t* name) {
+    // The build places the program and the test doubles at known places.
+    for (const char* dir : {HUEGLASS_BIN_DIR, HUEGLASS_TESTBIN_DIR})
+        if (fs::exists(fs::path(dir) / name))
+            return fs::path(dir) / name;
+    return fs::path(HUEGLASS_BIN_DIR) / name;
+}
+
+} // namespace
+
+TestFolder::TestFolder(bool withDwmDouble) {
+    wchar_t temp[MAX_PATH + 1];
+    ::GetTempPathW(MAX_PATH + 1, temp);
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "-" + info->name();
+    for (char& c : name)
+        if (c == '/')
+            c = '-';
+    path_ = fs::path(temp) / ("hg-e2e-" + name);
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+    fs::create_directories(path_);
+    fs::copy_file(BuiltFile(L"Hueglass.exe"), exe(), fs::copy_options::overwrite_existing);
+    if (withDwmDouble && fs::exists(BuiltFile(L"dwmapi.dll")))
+        fs::copy_file(BuiltFile(L"dwmapi.dll"), path_ / L"dwmapi.dll", fs::copy_options::overwrite_existing);
+}
+
+TestFolder::~TestFolder() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+App::App(const fs::path& exe, const std::vector<std::wstring>& environment) {
+    // The child gets this process's environment plus the extra variables.
+    std::wstring block;
+    wchar_t* own = ::GetEnvironmentStringsW();
+    for (const wchar_t* p = own; *p; p += wcslen(p) + 1) {
+        block += p;
+        block += L'\0';
+    }
+    ::FreeEnvironmentStringsW(own);
+    for (const auto& variable : environment) {
+        block += variable;
+        block += L'\0';
+    }
+    block += L'\0';
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
+    const std::wstring folder = exe.parent_path().wstring();
+    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                          block.data(), folder.c_str(), &startup, &info_))
+        ADD_FAILURE() << "cannot start " << exe.string() << ", error " << ::GetLastError();
+}
+
+App::~App() {
+    if (info_.hProcess) {
+        if (Running()) {
+            ::TerminateProcess(info_.hProcess, 99);
+            ::WaitForSingleObject(info_.hProcess, 10000);
+        }
+        ::CloseHandle(info_.hProcess);
+        ::CloseHandle(info_.hThread);
+    }
+}
+
+bool App::Running() {
+    return info_.hProcess && ::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+HWND App::WaitMainWindow(std::chrono::milliseconds timeout) {
+    HWND found = nullptr;
+    WaitFor(
+        [&] {
+            HWND window = nullptr;
+            while ((window = ::FindWindowExW(nullptr, window, L"TFrmHueglassMain", nullptr)) != nullptr) {
+                DWORD pid = 0;
+                ::GetWindowThreadProcessId(window, &pid);
+                if (pid == info_.dwProcessId) {
+                    found = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeout);
+    return found;
+}
+
+std::optional<DWORD> App::WaitExit(std::chrono::milliseconds timeout) {
+    if (!info_.hProcess ||
+        ::WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
+        return std::nullopt;
+    DWORD code = 0;
+    ::GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+}
+
+void App::Command(HWND main, WORD id) { ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className) {
+    struct Search {
+        DWORD pid;
+        const wchar_t* className;
+        std::vector<HWND> found;
+    } search{pid, className, {}};
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(param);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            wchar_t name[256];
+            ::GetClassNameW(window, name, 256);
+            if (owner == s.pid && ::IsWindowVisible(window) && wcscmp(name, s.className) == 0)
+                s.found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[4096] = {};
+    ::SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+    return text;
+}
+
+std::vector<std::wstring> ChildTexts(HWND window) {
+    std::vector<std::wstring> texts;
+    ::EnumChildWindows(
+        window,
+        [](HWND child, LPARAM param) -> BOOL {
+            reinterpret_cast<std::vector<std::wstring>*>(param)->push_back(WindowText(child));
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+fs::path DataFolder() {
+    wchar_t appData[MAX_PATH + 1] = {};
+    ::SHGetSpecialFolderPathW(nullptr, appData, CSIDL_APPDATA, TRUE);
+    return fs::path(appData) / L"Brenmoor" / L"Hueglass";
+}
+
+fs::path SettingsFile() { return DataFolder() / L"Hueglass.Settings"; }
+
+std::optional<std::wstring> ReadIni(const fs::path& file, const wchar_t* key) {
+    wchar_t buffer[2048];
+    ::GetPrivateProfileStringW(L"General", key, L"\x01", buffer, 2048, file.c_str());
+    if (wcscmp(buffer, L"\x01") == 0)
+        return std::nullopt;
+    return std::wstring(buffer);
+}
+
+std::string ReadFileText(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+namespace {
+constexpr wchar_t kAppDefaults[] = L"Software\\Wine\\AppDefaults\\Hueglass.exe";
+} // namespace
+
+WineVersion::WineVersion(const wchar_t* version) {
+    HKEY key = nullptr;
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, kAppDefaults, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+    ::RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                     static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(key);
+}
+
+WineVersion::~WineVersion() { ::RegDeleteTreeW(HKEY_CURRENT_USER, kAppDefaults); }
+
+RegistryValue::RegistryValue(const wchar_t* key, const wchar_t* name) : key_(key), name_(name) {
+    DWORD size = 0;
+    if (::RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_ANY, &type_, nullptr, &size) == ERROR_SUCCESS) {
+        saved_.resize(size);
+        existed_ = ::RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_ANY | RRF_NOEXPAND, &type_, saved_.data(),
+                                  &size) == ERROR_SUCCESS;
+    }
+}
+
+RegistryValue::~RegistryValue() {
+    if (existed_)
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), name_.c_str(), type_, saved_.data(),
+                          static_cast<DWORD>(saved_.size()));
+    else
+        Remove();
+}
+
+void RegistryValue::SetDword(DWORD value) {
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), name_.c_str(), REG_DWORD, &value, sizeof(value));
+}
+
+void RegistryValue::SetString(const std::wstring& value) {
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), name_.c_str(), REG_SZ, value.c_str(),
+                      static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+void RegistryValue::Remove() { ::RegDeleteKeyValueW(HKEY_CURRENT_USER, key_.c_str(), name_.c_str()); }
+
+std::optional<DWORD> RegistryValue::Dword() const {
+    DWORD value = 0, size = sizeof(value);
+    if (::RegGetValueW(HKEY_CURRENT_USER, key_.c_str(), name_.c_str(), RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace hg::e2e

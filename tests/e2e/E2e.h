@@ -1,0 +1,95 @@
+#pragma once
+// Drives the real Hueglass.exe under Wine as Windows would: start it, find
+// its windows, send it messages, and look at files, registry values and
+// windows. Every wait has a deadline; a failure says what was seen.
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace hg::e2e {
+
+using namespace std::chrono_literals;
+
+// Polls the condition until it holds or the deadline passes.
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 20s);
+
+// A folder of its own for each test, holding a copy of Hueglass.exe (and the
+// test double of dwmapi.dll when asked), removed at the end.
+class TestFolder {
+public:
+    explicit TestFolder(bool withDwmDouble = true);
+    ~TestFolder();
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path exe() const { return path_ / L"Hueglass.exe"; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// The running program.
+class App {
+public:
+    // Starts exe with the given extra environment variables ("NAME=value").
+    App(const std::filesystem::path& exe, const std::vector<std::wstring>& environment = {});
+    ~App(); // ends the process if it still runs
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    DWORD pid() const { return info_.dwProcessId; }
+    // The main window of this process, waited for.
+    HWND WaitMainWindow(std::chrono::milliseconds timeout = 20s);
+    // The exit code, or nullopt if it did not end within the timeout.
+    std::optional<DWORD> WaitExit(std::chrono::milliseconds timeout = 20s);
+    bool Running();
+    // Sends a tray menu command as the menu would.
+    void Command(HWND main, WORD id);
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+// Top-level visible windows of a process with the given class ("#32770"
+// for dialogs and message boxes).
+std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className);
+std::wstring WindowText(HWND window);
+// Texts of all child windows (static texts, buttons).
+std::vector<std::wstring> ChildTexts(HWND window);
+
+// The roaming data folder of the program and its settings file.
+std::filesystem::path DataFolder();
+std::filesystem::path SettingsFile();
+std::optional<std::wstring> ReadIni(const std::filesystem::path& file, const wchar_t* key);
+std::string ReadFileText(const std::filesystem::path& file);
+
+// Windows version Wine reports to Hueglass.exe ("win7", "win81", "win10",
+// "winxp64"); removed again when the guard ends.
+class WineVersion {
+public:
+    explicit WineVersion(const wchar_t* version);
+    ~WineVersion();
+};
+
+// A string or DWORD value under HKEY_CURRENT_USER, restored (or removed) at
+// the end of the test.
+class RegistryValue {
+public:
+    RegistryValue(const wchar_t* key, const wchar_t* name);
+    ~RegistryValue();
+    void SetDword(DWORD value);
+    void SetString(const std::wstring& value);
+    void Remove();
+    std::optional<DWORD> Dword() const;
+
+private:
+    std::wstring key_, name_;
+    DWORD type_ = REG_NONE;
+    std::vector<BYTE> saved_;
+    bool existed_ = false;
+};
+
+} // namespace hg::e2e

@@ -1,0 +1,115 @@
+// The program's shell: one running copy, the hidden main window, the
+// settings file and the orderly end through "E&xit".
+#include "e2e/E2e.h"
+
+#include <gtest/gtest.h>
+
+namespace hg::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr WORD kExit = 1009;
+
+class Shell : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::error_code ec;
+        fs::remove_all(DataFolder(), ec);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(DataFolder(), ec);
+    }
+    WineVersion version_{L"win10"};
+    TestFolder folder_;
+};
+
+TEST_F(Shell, SecondCopySignalsTheFirstAndEndsWithoutTouchingAnyFile) {
+    App first(folder_.exe());
+    const HWND main = first.WaitMainWindow();
+    ASSERT_NE(main, nullptr) << "the main window of class TFrmHueglassMain never appeared";
+
+    App second(folder_.exe());
+    EXPECT_EQ(second.WaitExit(), 0u) << "the second copy did not end on its own";
+    EXPECT_TRUE(first.Running());
+    EXPECT_FALSE(fs::exists(SettingsFile())) << "a settings file was written before Exit";
+    EXPECT_FALSE(::IsWindowVisible(main)) << "the main window must stay hidden";
+}
+
+TEST_F(Shell, CloseMessageOnlyHidesAndExitSavesEveryKeyThenFreesTheMutex) {
+    {
+        App app(folder_.exe());
+        const HWND main = app.WaitMainWindow();
+        ASSERT_NE(main, nullptr);
+        ::SendMessageW(main, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(app.Running()) << "WM_CLOSE ended the program";
+        EXPECT_TRUE(::IsWindow(main));
+
+        app.Command(main, kExit);
+        EXPECT_EQ(app.WaitExit(), 0u) << "Exit did not end the program";
+    }
+    ASSERT_TRUE(fs::exists(SettingsFile())) << "no settings file in " << DataFolder().string();
+    const std::string text = ReadFileText(SettingsFile());
+    // All keys, in their fixed order, with the defaults (Windows 10 forces
+    // the fade off and the preview window on).
+    const char* expected[] = {"Mode=0", "Intensity=70", "FadeColor=0", "UseBgColor=1", "ShowDeskOnPick=1",
+                              "DisableOnPick=0", "Win8AutoColorizeWarn=1", "WarnDisableAutoPick=1",
+                              "TrayIconStyle=1", "DoubleClickAction=0", "IgnoreDarkLigthColors=1",
+                              "RememberCustomColors=0", "ShowPreviewWindow=1", "DualMonWallSlideUseMon=-1",
+                              "ColorMode=1", "AppEnabled=1", "FirstTimePick=1", "ColorizeSysColors=0"};
+    std::size_t at = text.find("[General]");
+    ASSERT_NE(at, std::string::npos) << text;
+    for (const char* line : expected) {
+        const std::size_t next = text.find(line, at);
+        ASSERT_NE(next, std::string::npos) << line << " missing or out of order in:\n" << text;
+        at = next;
+    }
+
+    // The mutex went with the window: a new copy starts as the only one.
+    App again(folder_.exe());
+    const HWND main = again.WaitMainWindow();
+    ASSERT_NE(main, nullptr) << "a new copy could not start after Exit";
+    again.Command(main, kExit);
+    EXPECT_EQ(again.WaitExit(), 0u);
+}
+
+TEST_F(Shell, SettingsFileBesideTheProgramMakesItPortable) {
+    const fs::path beside = folder_.path() / L"Hueglass.Settings";
+    ::WritePrivateProfileStringW(L"General", L"Intensity", L"0x20", beside.c_str());
+    ::WritePrivateProfileStringW(L"General", L"Mode", L"abc", beside.c_str());
+    ::WritePrivateProfileStringW(L"General", L"AppEnabled", L"0", beside.c_str());
+    {
+        App app(folder_.exe());
+        const HWND main = app.WaitMainWindow();
+        ASSERT_NE(main, nullptr);
+        app.Command(main, kExit);
+        EXPECT_EQ(app.WaitExit(), 0u);
+    }
+    EXPECT_EQ(ReadIni(beside, L"Intensity"), L"32");
+    EXPECT_EQ(ReadIni(beside, L"Mode"), L"0");
+    EXPECT_EQ(ReadIni(beside, L"AppEnabled"), L"0");
+    EXPECT_EQ(ReadIni(beside, L"ColorizeSysColors"), L"0");
+    EXPECT_FALSE(fs::exists(SettingsFile())) << "a portable copy wrote into the roaming folder";
+}
+
+TEST_F(Shell, WindowsOlderThanSevenIsRefusedBeforeAnyFileIsRead) {
+    WineVersion old(L"winxp64");
+    App app(folder_.exe());
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        const auto boxes = WindowsOf(app.pid(), L"#32770");
+        box = boxes.empty() ? nullptr : boxes.front();
+        return box != nullptr;
+    })) << "no message box appeared";
+    bool saw = false;
+    for (const auto& text : ChildTexts(box))
+        saw = saw || text == L"This program requires Windows 7 or higher";
+    EXPECT_TRUE(saw) << "the message box does not carry the expected text";
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(app.WaitExit(), 0u);
+    EXPECT_FALSE(fs::exists(SettingsFile()));
+}
+
+} // namespace
+} // namespace hg::e2e

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds everything (both presets) and runs every test: the native unit tests,
+# then the Windows builds of the unit tests, the Windows-side tests and the
+# end-to-end tests of Hueglass.exe under Wine (one Xvfb display, one fresh
+# Wine prefix, one persistent wineserver for the whole run).
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+cd "$repo"
+
+bash tools/install-packages.sh
+bash tools/build-mingw-deps.sh
+
+cmake --preset native >/dev/null
+cmake --build --preset native
+cmake --preset mingw >/dev/null
+cmake --build --preset mingw
+
+status=0
+ctest --preset native || status=1
+
+export WINEPREFIX=$repo/build/mingw/wineprefix
+export WINEDEBUG=-all WINEARCH=win64
+echo "preparing a fresh Wine prefix in $WINEPREFIX"
+bash tools/wine-prefix.sh "$WINEPREFIX" win10
+
+run_windows_tests() {
+    /usr/lib/wine/wineserver -p
+    trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true' EXIT
+    ctest --preset mingw
+}
+export -f run_windows_tests
+xvfb-run -a -s '-screen 0 1280x800x24' bash -c run_windows_tests || status=1
+exit $status
