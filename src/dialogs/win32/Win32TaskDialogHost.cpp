@@ -1,7 +1,5 @@
 #include "dialogs/win32/Win32TaskDialogHost.h"
 
-#include "platform/win32/EntryPoints.h"
-
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -91,7 +89,11 @@ std::wstring ExecutableTitle() {
 } // namespace
 
 Win32TaskDialogHost::Win32TaskDialogHost(std::wstring applicationTitle)
-    : applicationTitle_(applicationTitle.empty() ? ExecutableTitle() : std::move(applicationTitle)) {}
+    : Win32TaskDialogHost(std::move(applicationTitle), GetEntryPoints().TaskDialogIndirect) {}
+
+Win32TaskDialogHost::Win32TaskDialogHost(std::wstring applicationTitle, TaskDialogIndirectFn taskDialogIndirect)
+    : applicationTitle_(applicationTitle.empty() ? ExecutableTitle() : std::move(applicationTitle)),
+      taskDialogIndirect_(taskDialogIndirect) {}
 
 NativeWindow Win32TaskDialogHost::DesktopWindow() {
     return ::GetDesktopWindow();
@@ -103,8 +105,7 @@ std::wstring Win32TaskDialogHost::ApplicationTitle() {
 
 std::optional<TaskDialogOutcome> Win32TaskDialogHost::ShowTaskDialog(const TaskDialogDescription& d,
                                                                      const TLinkHandler& onLink) {
-    const TaskDialogIndirectFn taskDialogIndirect = GetEntryPoints().TaskDialogIndirect;
-    if (taskDialogIndirect == nullptr)
+    if (taskDialogIndirect_ == nullptr)
         return std::nullopt;
 
     HWND parent = static_cast<HWND>(d.Parent);
@@ -152,7 +153,7 @@ std::optional<TaskDialogOutcome> Win32TaskDialogHost::ShowTaskDialog(const TaskD
     HRESULT hr;
     {
         const ThreadWindowsDisabled others(parent);
-        hr = taskDialogIndirect(&config, &button, &radioButton, &verificationChecked);
+        hr = taskDialogIndirect_(&config, &button, &radioButton, &verificationChecked);
     }
     if (parent != nullptr && parent != ::GetDesktopWindow() && ::IsWindow(parent))
         ::SetActiveWindow(parent);

@@ -4,6 +4,7 @@
 // without them, or when the call fails, a dialog reports mrCancel as the
 // builder's contract says.
 #include "dialogs/MsgBox.h"
+#include "platform/win32/EntryPoints.h"
 
 #include <windows.h>
 
@@ -16,6 +17,9 @@ public:
     // applicationTitle titles dialogs without a caption of their own; empty
     // means the executable's name without its extension.
     explicit Win32TaskDialogHost(std::wstring applicationTitle = {});
+    // With a given task dialog entry point instead of comctl32's; null means
+    // the system has none.
+    Win32TaskDialogHost(std::wstring applicationTitle, TaskDialogIndirectFn taskDialogIndirect);
 
     NativeWindow DesktopWindow() override;
     std::wstring ApplicationTitle() override;
@@ -25,6 +29,7 @@ public:
 
 private:
     std::wstring applicationTitle_;
+    TaskDialogIndirectFn taskDialogIndirect_;
 };
 
 // The host that the program's dialogs use.

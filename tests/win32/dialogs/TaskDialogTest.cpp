@@ -249,13 +249,25 @@ TEST_F(TaskDialogTest, CompositionWarningShowsItsTextsAndButtonsInOrder) {
     EXPECT_EQ(buttonsLeftToRight, (std::vector<std::wstring>{L"&Enable DWM", L"&Ignore", L"&Cancel"}));
 }
 
-TEST_F(TaskDialogTest, EnterPressesTheFirstCustomButtonWhenNoneIsMarkedDefault) {
-    TModalResult result = 0;
-    {
-        DialogScript script([](HWND dialog, DWORD thread) { PressKey(dialog, thread, VK_RETURN); });
-        result = CompositionOffWarning().Execute(host_, nullptr, true);
+TEST_F(TaskDialogTest, EnterPressesTheDefaultButton) {
+    struct Case {
+        const char* name;
+        TMsgBox box;
+        TModalResult expected;
+    };
+    const Case cases[] = {
+        {"none marked: the first custom button, identifier 1", CompositionOffWarning(), composition_warning::EnableDwm},
+        {"default common button", MsgBox(L"Keep?").YesNo().DefButton(tcbNo), mrNo},
+        {"custom button marked default", MsgBox(L"Go?").AddButton(L"&Now", 10).AddButton(L"&Later", 11, true), 11},
+    };
+    for (Case c : cases) {
+        TModalResult result = 0;
+        {
+            DialogScript script([](HWND dialog, DWORD thread) { PressKey(dialog, thread, VK_RETURN); });
+            result = c.box.Execute(host_, nullptr, true);
+        }
+        EXPECT_EQ(result, c.expected) << c.name;
     }
-    EXPECT_EQ(result, composition_warning::EnableDwm);
 }
 
 TEST_F(TaskDialogTest, AutoColorizationWarningReportsTheCheckBox) {
@@ -473,6 +485,32 @@ TEST_F(TaskDialogTest, VerificationWithoutPointerStillShowsTheCheckBox) {
     }
     EXPECT_TRUE(shown);
     EXPECT_EQ(result, mrOk);
+}
+
+HRESULT WINAPI FailingTaskDialog(const TASKDIALOGCONFIG*, int* button, int* radio, BOOL* checked) {
+    // What a failed call may leave behind must not be taken as the answer.
+    *button = IDYES;
+    *radio = 101;
+    *checked = FALSE;
+    return E_OUTOFMEMORY;
+}
+
+TEST(Win32TaskDialogHost, DialogThatCannotBeShownReportsCancelAndTheInitialCheckState) {
+    Win32TaskDialogHost missing(L"Hueglass", nullptr);
+    Win32TaskDialogHost failing(L"Hueglass", &FailingTaskDialog);
+    for (Win32TaskDialogHost* host : {&missing, &failing}) {
+        bool checked = true;
+        std::int32_t radio = 5;
+        TMsgBox box = MsgBox(L"A").YesNo().AddRadioButtons({L"a", L"b"}).Verification(L"Check", &checked);
+        EXPECT_EQ(box.Execute(radio, *host, nullptr), mrCancel);
+        EXPECT_EQ(radio, -1);
+        EXPECT_TRUE(checked);
+    }
+}
+
+TEST(Win32TaskDialogHost, UntitledDialogsBearTheProgramsName) {
+    EXPECT_EQ(Win32TaskDialogHost().ApplicationTitle(), L"win32_dialogs");
+    EXPECT_EQ(Win32TaskDialogHost(L"Hueglass").ApplicationTitle(), L"Hueglass");
 }
 
 } // namespace
