@@ -223,7 +223,7 @@ TaskDialogDescription DescribeTaskDialog(const TMsgBox& box, std::wstring_view a
     return d;
 }
 
-TModalResult TMsgBox::Execute(ITaskDialogHost& host, NativeWindow ownerForm, bool useDesktopWindow) {
+std::optional<TModalResult> TMsgBox::TryExecute(ITaskDialogHost& host, NativeWindow ownerForm, bool useDesktopWindow) {
     FOwner = ownerForm != nullptr ? ownerForm : useDesktopWindow ? host.DesktopWindow() : nullptr;
     const TaskDialogDescription description = DescribeTaskDialog(*this, host.ApplicationTitle());
 
@@ -244,7 +244,13 @@ TModalResult TMsgBox::Execute(ITaskDialogHost& host, NativeWindow ownerForm, boo
     }
     if (FVerificationCheckedRes != nullptr)
         *FVerificationCheckedRes = outcome ? outcome->VerificationChecked : FVerificationChecked;
-    return outcome ? outcome->Button : mrCancel;
+    if (!outcome)
+        return std::nullopt;
+    return outcome->Button;
+}
+
+TModalResult TMsgBox::Execute(ITaskDialogHost& host, NativeWindow ownerForm, bool useDesktopWindow) {
+    return TryExecute(host, ownerForm, useDesktopWindow).value_or(mrCancel);
 }
 
 TModalResult TMsgBox::Execute(std::int32_t& radioButton, ITaskDialogHost& host, NativeWindow ownerForm) {

@@ -176,6 +176,9 @@ struct TMsgBox {
     // record, and the check box's state through FVerificationCheckedRes.
     // This record must stay where it is until Execute returns.
     TModalResult Execute(ITaskDialogHost& host, NativeWindow ownerForm, bool useDesktopWindow);
+    // As Execute, but nullopt instead of mrCancel when the dialog could not be
+    // shown, for callers that must not take a failure for the user's answer.
+    std::optional<TModalResult> TryExecute(ITaskDialogHost& host, NativeWindow ownerForm, bool useDesktopWindow);
     // As above without a desktop owner; radioButton receives the position of
     // the radio button selected at close, -1 for none.
     TModalResult Execute(std::int32_t& radioButton, ITaskDialogHost& host, NativeWindow ownerForm);

@@ -114,6 +114,17 @@ TEST(MsgBoxExecute, DialogThatCannotBeShownReportsCancelNoRadioAndInitialCheckSt
     EXPECT_TRUE(checked);
 }
 
+TEST(MsgBoxTryExecute, TellsAFailureFromACancellation) {
+    FakeTaskDialogHost host;
+    bool checked = true;
+    host.outcome = std::nullopt;
+    EXPECT_EQ(MsgBox(L"A").Verification(L"Check", &checked).TryExecute(host, nullptr, true), std::nullopt);
+    EXPECT_TRUE(checked);
+    host.outcome = TaskDialogOutcome{mrCancel, 0, false};
+    EXPECT_EQ(MsgBox(L"A").Verification(L"Check", &checked).TryExecute(host, nullptr, true), mrCancel);
+    EXPECT_FALSE(checked);
+}
+
 TEST(MsgBoxExecute, LinksGoToTheHandlerAndTheDialogCarriesOn) {
     FakeTaskDialogHost host;
     host.linksToClick = {L"https://example.org/a", L"https://example.org/b"};
