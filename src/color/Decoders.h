@@ -9,13 +9,18 @@
 
 namespace hg {
 
+class IReadStream;
+
 // libjpeg-turbo at its default settings (accurate integer IDCT, fancy
 // upsampling): pixels equal the reference decoder's bit for bit. A file that
 // ends before its picture data does is refused.
+// Reads the stream from its current position (its start).
+PictureResult DecodeJpeg(IReadStream& stream);
 PictureResult DecodeJpeg(std::span<const std::uint8_t> bytes);
 
 // Every colour type and bit depth, palette, interlacing; 16-bit samples are
 // scaled to 8 bits and transparency is composited over white.
+PictureResult DecodePng(IReadStream& stream);
 PictureResult DecodePng(std::span<const std::uint8_t> bytes);
 
 // Windows bitmaps: core, info and V4/V5 headers; 1, 4, 8, 16, 24 and 32 bits;

@@ -4,6 +4,8 @@
 // the callers, where no jump reaches.
 #include "color/Decoders.h"
 
+#include "color/BufferedReader.h"
+
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -25,8 +27,15 @@ constexpr int MaxScans = 500;
 // progressive pictures).
 constexpr long MaxWorkingMemory = 1L << 30;
 
+// Feeds libjpeg from the buffered file.
+struct StreamSource {
+    jpeg_source_mgr pub{};
+    BufferedReader* reader = nullptr;
+};
+
 struct JpegSession {
     jpeg_decompress_struct cinfo{};
+    StreamSource source{};
     jpeg_error_mgr errors{};
     jpeg_progress_mgr progress{};
     std::jmp_buf jump{};
@@ -77,7 +86,37 @@ void OnProgress(j_common_ptr cinfo) {
     }
 }
 
-bool ReadHeader(JpegSession& s, const std::uint8_t* data, std::size_t size) {
+void InitSource(j_decompress_ptr) {}
+void TermSource(j_decompress_ptr) {}
+
+boolean FillInputBuffer(j_decompress_ptr cinfo) {
+    auto* source = reinterpret_cast<StreamSource*>(cinfo->src);
+    static const JOCTET EndOfImage[2] = {0xFF, JPEG_EOI};
+    if (source->reader->Fill()) {
+        source->pub.next_input_byte = source->reader->Data();
+        source->pub.bytes_in_buffer = source->reader->Available();
+    } else {
+        // As libjpeg's own sources do: warn, then end the picture.
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        source->pub.next_input_byte = EndOfImage;
+        source->pub.bytes_in_buffer = 2;
+    }
+    return TRUE;
+}
+
+void SkipInputData(j_decompress_ptr cinfo, long count) {
+    jpeg_source_mgr* source = cinfo->src;
+    while (count > static_cast<long>(source->bytes_in_buffer)) {
+        count -= static_cast<long>(source->bytes_in_buffer);
+        FillInputBuffer(cinfo);
+    }
+    if (count > 0) {
+        source->next_input_byte += count;
+        source->bytes_in_buffer -= static_cast<std::size_t>(count);
+    }
+}
+
+bool ReadHeader(JpegSession& s) {
     s.cinfo.err = jpeg_std_error(&s.errors);
     s.errors.error_exit = OnError;
     s.errors.emit_message = OnMessage;
@@ -89,7 +128,12 @@ bool ReadHeader(JpegSession& s, const std::uint8_t* data, std::size_t size) {
     s.cinfo.mem->max_memory_to_use = MaxWorkingMemory;
     s.progress.progress_monitor = OnProgress;
     s.cinfo.progress = &s.progress;
-    jpeg_mem_src(&s.cinfo, data, static_cast<unsigned long>(size));
+    s.source.pub.init_source = InitSource;
+    s.source.pub.fill_input_buffer = FillInputBuffer;
+    s.source.pub.skip_input_data = SkipInputData;
+    s.source.pub.resync_to_restart = jpeg_resync_to_restart;
+    s.source.pub.term_source = TermSource;
+    s.cinfo.src = &s.source.pub;
     jpeg_read_header(&s.cinfo, TRUE);
     // Four-channel pictures are converted by hand; everything else straight to
     // the bitmap's byte order.
@@ -139,10 +183,20 @@ std::string Reason(const JpegSession& s) {
 } // namespace
 
 PictureResult DecodeJpeg(std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < 3 || bytes[0] != 0xFF || bytes[1] != 0xD8 || bytes[2] != 0xFF)
+    MemoryReadStream stream(bytes);
+    return DecodeJpeg(stream);
+}
+
+PictureResult DecodeJpeg(IReadStream& stream) {
+    std::uint8_t start[3] = {};
+    if (PeekStart(stream, start, 3) < 3 || start[0] != 0xFF || start[1] != 0xD8 || start[2] != 0xFF)
         return PictureResult::Fail("not a JPEG picture");
+    BufferedReader reader(stream);
+    if (!reader.Ready())
+        return PictureResult::Fail("not enough memory");
     JpegSession session;
-    if (!ReadHeader(session, bytes.data(), bytes.size()))
+    session.source.reader = &reader;
+    if (!ReadHeader(session))
         return PictureResult::Fail(Reason(session));
     const std::string tooLarge = CheckPictureSize(session.cinfo.output_width, session.cinfo.output_height);
     if (!tooLarge.empty())
@@ -161,6 +215,8 @@ PictureResult DecodeJpeg(std::span<const std::uint8_t> bytes) {
     }
     if (!ReadPixels(session, bitmap->Data(), bitmap->Stride(), cmykRow.get()))
         return PictureResult::Fail(Reason(session));
+    if (reader.Failed())
+        return PictureResult::Fail("the file could not be read to its end");
     if (session.truncated)
         return PictureResult::Fail("the JPEG picture is truncated");
     return PictureResult::Ok(std::move(*bitmap));

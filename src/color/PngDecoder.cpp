@@ -3,6 +3,8 @@
 // destructible locals, and all C++ objects live in the callers.
 #include "color/Decoders.h"
 
+#include "color/BufferedReader.h"
+
 #include <png.h>
 
 #include <csetjmp>
@@ -18,9 +20,7 @@ namespace {
 struct PngSession {
     png_structp png = nullptr;
     png_infop info = nullptr;
-    const std::uint8_t* data = nullptr;
-    std::size_t size = 0;
-    std::size_t position = 0;
+    BufferedReader* reader = nullptr;
     char message[200] = {};
     png_uint_32 width = 0, height = 0;
     int passes = 1;
@@ -42,12 +42,10 @@ void OnError(png_structp png, png_const_charp text) {
 // chunk) leave a usable picture and are not worth a word.
 void OnWarning(png_structp, png_const_charp) {}
 
-void ReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
+void ReadFromStream(png_structp png, png_bytep out, png_size_t count) {
     auto* session = static_cast<PngSession*>(png_get_io_ptr(png));
-    if (count > session->size - session->position)
-        png_error(png, "the PNG picture is truncated");
-    std::memcpy(out, session->data + session->position, count);
-    session->position += count;
+    if (!session->reader->Read(out, count))
+        png_error(png, session->reader->Failed() ? "the file could not be read to its end" : "the PNG picture is truncated");
 }
 
 bool ReadHeader(PngSession& s) {
@@ -59,7 +57,8 @@ bool ReadHeader(PngSession& s) {
         return false;
     if (setjmp(png_jmpbuf(s.png)))
         return false;
-    png_set_read_fn(s.png, &s, ReadFromMemory);
+    png_set_read_fn(s.png, &s, ReadFromStream);
+    png_set_sig_bytes(s.png, 8); // checked by the caller
     png_set_user_limits(s.png, MaxPictureSide, MaxPictureSide);
     png_read_info(s.png, s.info);
 
@@ -122,11 +121,19 @@ bool ReadPixels(PngSession& s, std::uint8_t* pixels, std::size_t stride, std::ui
 } // namespace
 
 PictureResult DecodePng(std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0)
+    MemoryReadStream stream(bytes);
+    return DecodePng(stream);
+}
+
+PictureResult DecodePng(IReadStream& stream) {
+    BufferedReader reader(stream);
+    if (!reader.Ready())
+        return PictureResult::Fail("not enough memory");
+    std::uint8_t signature[8] = {};
+    if (!reader.Read(signature, 8) || png_sig_cmp(signature, 0, 8) != 0)
         return PictureResult::Fail("not a PNG picture");
     PngSession session;
-    session.data = bytes.data();
-    session.size = bytes.size();
+    session.reader = &reader;
     if (!ReadHeader(session))
         return PictureResult::Fail(std::string("not a readable PNG picture: ") +
                                    (session.message[0] ? session.message : "unsupported pixel format"));

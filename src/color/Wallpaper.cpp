@@ -1,5 +1,6 @@
 #include "color/Wallpaper.h"
 
+#include "color/BufferedReader.h"
 #include "color/Decoders.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
@@ -62,40 +63,44 @@ PictureKind PictureKindOf(const std::filesystem::path& path) {
 
 namespace {
 
-struct FileBytes {
-    std::vector<std::uint8_t> bytes;
-    std::string error;
-};
-
-FileBytes ReadPictureFile(IFileSystem& files, const std::filesystem::path& path) {
-    if (!files.FileExists(path))
-        return {{}, "no such file"};
-    const std::int64_t size = files.FileSize(path);
-    if (size > static_cast<std::int64_t>(MaxPictureFileBytes))
-        return {{}, "the file is too large for a picture (" + std::to_string(size) + " bytes)"};
-    auto bytes = files.ReadAllExclusive(path, MaxPictureFileBytes);
+PictureResult DecodeWhole(IReadStream& stream, PictureResult (*decode)(std::span<const std::uint8_t>)) {
+    auto bytes = ReadWhole(stream, MaxPictureFileBytes);
     if (!bytes)
-        return {{}, "the file cannot be opened or read (another program may be using it)"};
-    return {std::move(*bytes), {}};
+        return PictureResult::Fail("the file cannot be read");
+    return decode(*bytes);
 }
 
-bool StartsWith(std::span<const std::uint8_t> bytes, std::initializer_list<std::uint8_t> prefix) {
-    return bytes.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), bytes.begin());
+PictureResult DecodeOnPlatform(IReadStream& stream, PictureKind kind, IPlatformPictures* platform) {
+    if (!platform)
+        return PictureResult::Fail("icons, metafiles and TIFF pictures can only be read on Windows");
+    auto bytes = ReadWhole(stream, MaxPictureFileBytes);
+    if (!bytes)
+        return PictureResult::Fail("the file cannot be read");
+    return platform->Decode(kind, *bytes);
 }
 
-PictureResult DecodeByContent(std::span<const std::uint8_t> bytes) {
-    if (auto picture = DecodeJpeg(bytes))
-        return picture;
-    else if (StartsWith(bytes, {0xFF, 0xD8, 0xFF}))
-        return picture; // a JPEG that failed: its reason says most
-    if (auto picture = DecodeBmp(bytes))
-        return picture;
-    else if (StartsWith(bytes, {'B', 'M'}))
-        return picture;
-    if (auto picture = DecodePng(bytes))
-        return picture;
-    else if (StartsWith(bytes, {0x89, 'P', 'N', 'G'}))
-        return picture;
+// JPEG, then Windows bitmap, then PNG, each from the start of the file. When
+// all fail, the reason of the decoder whose signature the file carries says
+// most.
+PictureResult DecodeByContent(IReadStream& stream) {
+    std::uint8_t start[4] = {};
+    PeekStart(stream, start, sizeof start);
+    const auto startsWith = [&start](std::initializer_list<std::uint8_t> prefix) {
+        return std::equal(prefix.begin(), prefix.end(), start);
+    };
+    PictureResult jpeg = DecodeJpeg(stream);
+    if (jpeg || startsWith({0xFF, 0xD8, 0xFF}))
+        return jpeg;
+    if (!stream.Rewind())
+        return PictureResult::Fail("the file cannot be read");
+    // A bitmap is read whole; anything else is no bitmap from its first bytes.
+    if (startsWith({'B', 'M'}))
+        return DecodeWhole(stream, DecodeBmp);
+    if (!stream.Rewind())
+        return PictureResult::Fail("the file cannot be read");
+    PictureResult png = DecodePng(stream);
+    if (png || startsWith({0x89, 'P', 'N', 'G'}))
+        return png;
     return PictureResult::Fail("not a JPEG, bitmap or PNG picture");
 }
 
@@ -105,25 +110,29 @@ PictureResult LoadOnce(IFileSystem& files, const std::filesystem::path& path, Pi
         const std::u8string extension = path.extension().u8string();
         return PictureResult::Fail("unsupported file type \"" + std::string(extension.begin(), extension.end()) + "\"");
     }
+    if (!files.FileExists(path))
+        return PictureResult::Fail("no such file");
+    const std::int64_t size = files.FileSize(path);
+    if (size > static_cast<std::int64_t>(MaxPictureFileBytes))
+        return PictureResult::Fail("the file is too large for a picture (" + std::to_string(size) + " bytes)");
     try {
-        FileBytes file = ReadPictureFile(files, path);
-        if (!file.error.empty())
-            return PictureResult::Fail(file.error);
+        // Held with no sharing until the picture is decoded.
+        const std::unique_ptr<IReadStream> stream = files.OpenExclusive(path, MaxPictureFileBytes);
+        if (!stream)
+            return PictureResult::Fail("the file cannot be opened (another program may be using it)");
         switch (kind) {
         case PictureKind::ByContent:
-            return DecodeByContent(file.bytes);
+            return DecodeByContent(*stream);
         case PictureKind::Jpeg:
-            return DecodeJpeg(file.bytes);
+            return DecodeJpeg(*stream);
         case PictureKind::Png:
-            return DecodePng(file.bytes);
+            return DecodePng(*stream);
         case PictureKind::Bitmap:
-            return DecodeBmp(file.bytes);
+            return DecodeWhole(*stream, DecodeBmp);
         case PictureKind::Icon:
         case PictureKind::Metafile:
         case PictureKind::Tiff:
-            if (platform)
-                return platform->Decode(kind, file.bytes);
-            return PictureResult::Fail("icons, metafiles and TIFF pictures can only be read on Windows");
+            return DecodeOnPlatform(*stream, kind, platform);
         case PictureKind::Unsupported:
             break;
         }

@@ -44,8 +44,11 @@ public:
 // Files larger than this are not read (a 2^28-pixel bitmap file is 768 MiB).
 inline constexpr std::size_t MaxPictureFileBytes = std::size_t{1} << 30;
 
-// Reads the file with no sharing (a file still being written is not read
-// half-done) and decodes it by content: JPEG, then Windows bitmap, then PNG.
+// Opens the file with no sharing (a file still being written is not read
+// half-done; no one can change it meanwhile), decodes it by content (JPEG,
+// then Windows bitmap, then PNG) and closes it. JPEG and PNG pictures are
+// decoded straight from the file through a 1 MiB buffer, so memory holds the
+// bitmap and not also a copy of the file.
 PictureResult LoadPictureByContent(IFileSystem& files, const std::filesystem::path& path);
 
 // The picture at its own size as a 24-bit bitmap, transparent parts white.

@@ -31,8 +31,8 @@ std::vector<TColor> Pixels(const Bitmap24& bitmap) {
 
 // Every shorter prefix of a valid file is refused or decoded, never a crash;
 // the sanitizer build checks that no byte outside the input is touched.
-template <typename Decode>
-void EveryPrefixIsHandled(const Bytes& file, Decode decode, std::size_t stride = 1) {
+void EveryPrefixIsHandled(const Bytes& file, PictureResult (*decode)(std::span<const std::uint8_t>),
+                          std::size_t stride = 1) {
     for (std::size_t n = 0; n < file.size(); n += stride) {
         const Bytes prefix(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n));
         const PictureResult result = decode(prefix);

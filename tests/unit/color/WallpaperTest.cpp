@@ -47,13 +47,14 @@ public:
             return std::nullopt;
         return files[p];
     }
-    std::optional<Bytes> ReadAllExclusive(const std::filesystem::path& p, std::size_t maxBytes) override {
+    std::unique_ptr<IReadStream> OpenExclusive(const std::filesystem::path& p, std::size_t maxBytes) override {
         ++exclusiveReads;
         if (busyReads > 0) {
             --busyReads;
-            return std::nullopt;
+            return nullptr;
         }
-        return ReadAll(p, maxBytes);
+        auto bytes = ReadAll(p, maxBytes);
+        return bytes ? std::make_unique<MemoryReadStream>(std::move(*bytes)) : nullptr;
     }
     bool WriteAtomically(const std::filesystem::path&, std::span<const std::uint8_t>) override { return false; }
 };
