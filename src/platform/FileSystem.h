@@ -30,6 +30,14 @@ public:
     // maxBytes (nothing larger is ever allocated).
     virtual std::optional<std::vector<std::uint8_t>> ReadAll(const std::filesystem::path& path,
                                                              std::size_t maxBytes) = 0;
+    // As ReadAll, but the file is opened with no sharing: the read fails while
+    // any other process has the file open (for example still writing it), and
+    // no one else can open it during the read. Platforms without share modes
+    // read it normally.
+    virtual std::optional<std::vector<std::uint8_t>> ReadAllExclusive(const std::filesystem::path& path,
+                                                                      std::size_t maxBytes) {
+        return ReadAll(path, maxBytes);
+    }
     // Writes a temporary file beside the target and renames it over the
     // target, so a failed write never leaves a truncated file in its place.
     virtual bool WriteAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) = 0;

@@ -69,10 +69,12 @@ std::int64_t Win32FileSystem::FileSize(const std::filesystem::path& path) {
     return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
 }
 
-std::optional<std::vector<std::uint8_t>> Win32FileSystem::ReadAll(const std::filesystem::path& path,
-                                                                  std::size_t maxBytes) {
-    const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE |
-                                        FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+namespace {
+
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path, std::size_t maxBytes,
+                                                       DWORD shareMode) {
+    const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, shareMode, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return std::nullopt;
     LARGE_INTEGER size{};
@@ -89,6 +91,18 @@ std::optional<std::vector<std::uint8_t>> Win32FileSystem::ReadAll(const std::fil
         done += read;
     }
     return bytes;
+}
+
+} // namespace
+
+std::optional<std::vector<std::uint8_t>> Win32FileSystem::ReadAll(const std::filesystem::path& path,
+                                                                  std::size_t maxBytes) {
+    return ReadWholeFile(path, maxBytes, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+}
+
+std::optional<std::vector<std::uint8_t>> Win32FileSystem::ReadAllExclusive(const std::filesystem::path& path,
+                                                                           std::size_t maxBytes) {
+    return ReadWholeFile(path, maxBytes, 0);
 }
 
 bool Win32FileSystem::WriteAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {

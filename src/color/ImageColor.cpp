@@ -1,0 +1,213 @@
+#include "color/ImageColor.h"
+
+#include "color/HSLUtils.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace hg {
+
+namespace {
+
+// Hue bands in the order a colour is tested against them; hue on 0..254.
+struct HueBand {
+    int minSaturation;
+    bool (*holds)(int hue);
+};
+
+enum Band { Red, OrangeYellow, Green, Blue, Violet, Magenta, BandCount };
+
+constexpr std::array<HueBand, BandCount> Bands = {{
+    {101, [](int h) { return h <= 15 || h >= 241; }},
+    {200, [](int h) { return h >= 16 && h <= 50; }},
+    {51, [](int h) { return h >= 51 && h <= 127; }},
+    {51, [](int h) { return h >= 128 && h <= 179; }},
+    {51, [](int h) { return h >= 180 && h <= 216; }},
+    {151, [](int h) { return h >= 217 && h <= 240; }},
+}};
+
+// The first pass looks for a band with a moderate variety of shades, the
+// second takes any band with a member; the two differ in the order of
+// orange-yellow and blue.
+constexpr std::array<Band, BandCount> FirstPass = {Red, OrangeYellow, Blue, Green, Violet, Magenta};
+constexpr std::array<Band, BandCount> SecondPass = {Red, Blue, OrangeYellow, Green, Violet, Magenta};
+
+struct BandTally {
+    int count = 0;
+    TColor best = 0; // darkest member of lightness 76 or more; 0 = none
+    int bestLightness = 255;
+    TColor fallback = 0; // last member, in key order, that did not become best
+};
+
+} // namespace
+
+TColor PredominantColor(const BitmapView& image, int step) {
+    if (image.width < 1 || image.height < 1)
+        return clWhite;
+    step = std::max(step, 1);
+
+    // The distinct sampled colours in ascending order. Ascending colour value
+    // is ascending colour-key order, since the keys have a fixed length.
+    std::vector<TColor> colors;
+    colors.reserve(static_cast<std::size_t>((image.width + step - 1) / step) *
+                   static_cast<std::size_t>(std::min((image.height + step - 1) / step, 4096)));
+    for (int y = 0; y < image.height; y += step) {
+        const std::uint8_t* row = image.Row(y);
+        for (int x = 0; x < image.width; x += step)
+            colors.push_back(PixelColor(row + static_cast<std::ptrdiff_t>(x) * 3));
+    }
+    std::sort(colors.begin(), colors.end());
+    colors.erase(std::unique(colors.begin(), colors.end()), colors.end());
+
+    std::array<BandTally, BandCount> tally{};
+    for (const TColor c : colors) {
+        const THslScaled hsl = ColorToHslScaled(c);
+        if (hsl.L <= 64 || hsl.L >= 170)
+            continue;
+        int band = 0;
+        while (!Bands[static_cast<std::size_t>(band)].holds(hsl.H))
+            ++band;
+        if (hsl.S < Bands[static_cast<std::size_t>(band)].minSaturation)
+            continue; // not tried against another band
+        BandTally& t = tally[static_cast<std::size_t>(band)];
+        ++t.count;
+        // Equality admitted: among equally dark colours the largest value wins.
+        if (hsl.L <= t.bestLightness && hsl.L >= 76) {
+            t.best = c;
+            t.bestLightness = hsl.L;
+        } else {
+            t.fallback = c;
+        }
+    }
+    // Black is never a band member, so 0 means "nothing recorded".
+    for (BandTally& t : tally)
+        if (t.best == 0)
+            t.best = t.fallback;
+
+    for (const Band b : FirstPass)
+        if (tally[b].count >= 3 && tally[b].count <= 34)
+            return tally[b].best;
+    for (const Band b : SecondPass)
+        if (tally[b].count >= 1)
+            return tally[b].best;
+    return colors[colors.size() / 2];
+}
+
+namespace {
+
+struct ChannelSums {
+    std::uint64_t blue = 0, green = 0, red = 0, count = 0;
+};
+
+// Sums every pixel. Blocks of 16 pixels (48 bytes) are added lane by lane
+// into 48 counters, which the compiler vectorises; lane i holds channel i % 3.
+void SumAll(const BitmapView& image, ChannelSums& sums) {
+    constexpr int BlockPixels = 16;
+    constexpr int BlockBytes = BlockPixels * 3;
+    std::array<std::uint64_t, 3> total{};
+    for (int y = 0; y < image.height; ++y) {
+        const std::uint8_t* row = image.Row(y);
+        const int blocks = image.width / BlockPixels;
+        // A row has at most 65,535 pixels: 4,096 blocks of 255 fit 32 bits.
+        alignas(16) std::array<std::uint32_t, BlockBytes> lanes{};
+        for (int b = 0; b < blocks; ++b) {
+            const std::uint8_t* p = row + static_cast<std::ptrdiff_t>(b) * BlockBytes;
+            for (int i = 0; i < BlockBytes; ++i)
+                lanes[static_cast<std::size_t>(i)] += p[i];
+        }
+        for (int i = 0; i < BlockBytes; ++i)
+            total[static_cast<std::size_t>(i % 3)] += lanes[static_cast<std::size_t>(i)];
+        for (int x = blocks * BlockPixels; x < image.width; ++x) {
+            const std::uint8_t* p = row + static_cast<std::ptrdiff_t>(x) * 3;
+            total[0] += p[0];
+            total[1] += p[1];
+            total[2] += p[2];
+        }
+    }
+    sums.blue = total[0];
+    sums.green = total[1];
+    sums.red = total[2];
+    sums.count = static_cast<std::uint64_t>(image.width) * static_cast<std::uint64_t>(image.height);
+}
+
+// Sums the pixels whose (red + green + blue) div 3 lies in 91..229, that is
+// whose channel total lies in 273..689. Branch-free, so it vectorises once the
+// target can shuffle bytes (the three channels are interleaved).
+#if defined(__GNUC__)
+#define HG_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define HG_ALWAYS_INLINE inline
+#endif
+
+HG_ALWAYS_INLINE void SumMidTonesBody(const BitmapView& image, ChannelSums& sums) {
+    std::uint64_t blue = 0, green = 0, red = 0, count = 0;
+    for (int y = 0; y < image.height; ++y) {
+        const std::uint8_t* row = image.Row(y);
+        // Per-row 32-bit sums: at most 65,535 pixels of 255.
+        std::uint32_t b = 0, g = 0, r = 0, n = 0;
+        for (int x = 0; x < image.width; ++x) {
+            const std::uint32_t pb = row[3 * x], pg = row[3 * x + 1], pr = row[3 * x + 2];
+            const std::uint32_t total = pb + pg + pr;
+            const std::uint32_t keep = 0u - static_cast<std::uint32_t>(total - 273u <= 689u - 273u);
+            b += pb & keep;
+            g += pg & keep;
+            r += pr & keep;
+            n += keep & 1u;
+        }
+        blue += b;
+        green += g;
+        red += r;
+        count += n;
+    }
+    sums = {blue, green, red, count};
+}
+
+void SumMidTonesBaseline(const BitmapView& image, ChannelSums& sums) { SumMidTonesBody(image, sums); }
+
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+#define HG_HAVE_AVX2_VARIANT 1
+__attribute__((target("avx2"))) void SumMidTonesAvx2(const BitmapView& image, ChannelSums& sums) {
+    SumMidTonesBody(image, sums);
+}
+#endif
+
+void SumMidTones(const BitmapView& image, ChannelSums& sums) {
+#if defined(HG_HAVE_AVX2_VARIANT)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2)
+        return SumMidTonesAvx2(image, sums);
+#endif
+    SumMidTonesBaseline(image, sums);
+}
+
+} // namespace
+
+TColor AverageColor(const BitmapView& image, bool ignoreDarkLight) {
+    if (image.width < 1 || image.height < 1)
+        return clBlack;
+    ChannelSums sums;
+    if (ignoreDarkLight)
+        SumMidTones(image, sums);
+    // With nothing left after the filter, the whole picture still has a mean.
+    if (sums.count == 0)
+        SumAll(image, sums);
+    const double n = static_cast<double>(sums.count);
+    const auto mean = [n](std::uint64_t sum) { return static_cast<TColor>(std::nearbyint(static_cast<double>(sum) / n)); };
+    const TColor color = mean(sums.red) | mean(sums.green) << 8 | mean(sums.blue) << 16;
+    if (RedOf(color) + GreenOf(color) + BlueOf(color) > 384)
+        return DarkenColor(color, 20);
+    return color;
+}
+
+TColor ImageColor(const BitmapView& image, int nColorMode, bool IgnoreDarkLigthColors) {
+    if (nColorMode == ColorModePredominant) {
+        if (image.width < 16)
+            return clWhite;
+        return PredominantColor(image, image.width / 15);
+    }
+    return AverageColor(image, IgnoreDarkLigthColors);
+}
+
+} // namespace hg

@@ -1,0 +1,170 @@
+#include "PictureFixtures.h"
+
+#include <png.h>
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+// jpeglib.h needs size_t and FILE declared first.
+#include <jpeglib.h>
+
+namespace hg::test {
+
+Bitmap24 MakeBitmap(int width, int height, const std::function<TColor(int, int)>& colorAt) {
+    auto bitmap = Bitmap24::Allocate(width, height);
+    if (!bitmap)
+        throw std::runtime_error("cannot allocate a test bitmap");
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const TColor c = colorAt(x, y);
+            std::uint8_t* p = bitmap->Row(y) + 3 * x;
+            p[0] = BlueOf(c), p[1] = GreenOf(c), p[2] = RedOf(c);
+        }
+    return std::move(*bitmap);
+}
+
+Bitmap24 MakeRow(const std::vector<TColor>& colors) {
+    return MakeBitmap(static_cast<int>(colors.size()), 1, [&](int x, int) { return colors[static_cast<std::size_t>(x)]; });
+}
+
+TColor ColorAt(const Bitmap24& bitmap, int x, int y) { return PixelColor(bitmap.Row(y) + 3 * x); }
+
+Bytes EncodeJpeg(const Bitmap24& bitmap, int quality, bool grey) {
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr errors{};
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &out, &size);
+    cinfo.image_width = static_cast<JDIMENSION>(bitmap.Width());
+    cinfo.image_height = static_cast<JDIMENSION>(bitmap.Height());
+    cinfo.input_components = grey ? 1 : 3;
+    cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<std::uint8_t> greyRow(static_cast<std::size_t>(bitmap.Width()));
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const std::uint8_t* row = bitmap.Row(static_cast<int>(cinfo.next_scanline));
+        JSAMPROW target = const_cast<JSAMPROW>(row);
+        if (grey) {
+            for (int x = 0; x < bitmap.Width(); ++x)
+                greyRow[static_cast<std::size_t>(x)] = row[3 * x + 1];
+            target = greyRow.data();
+        }
+        jpeg_write_scanlines(&cinfo, &target, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    Bytes bytes(out, out + size);
+    jpeg_destroy_compress(&cinfo);
+    std::free(out);
+    return bytes;
+}
+
+namespace {
+
+void WriteToVector(png_structp png, png_bytep data, png_size_t length) {
+    auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + length);
+}
+void Flush(png_structp) {}
+
+} // namespace
+
+Bytes EncodePng(const PngSpec& spec) {
+    Bytes out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        throw std::runtime_error("cannot write a test PNG");
+    }
+    png_set_write_fn(png, &out, WriteToVector, Flush);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(spec.width), static_cast<png_uint_32>(spec.height),
+                 spec.bitDepth, spec.colorType, spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    std::vector<png_color> palette;
+    for (const TColor c : spec.palette)
+        palette.push_back({RedOf(c), GreenOf(c), BlueOf(c)});
+    if (!palette.empty())
+        png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
+    if (!spec.paletteAlpha.empty())
+        png_set_tRNS(png, info, spec.paletteAlpha.data(), static_cast<int>(spec.paletteAlpha.size()), nullptr);
+    if (!spec.transparentKey.empty()) {
+        png_color_16 key{};
+        if (spec.transparentKey.size() == 1)
+            key.gray = spec.transparentKey[0];
+        else
+            key.red = spec.transparentKey[0], key.green = spec.transparentKey[1], key.blue = spec.transparentKey[2];
+        png_set_tRNS(png, info, nullptr, 0, &key);
+    }
+    png_write_info(png, info);
+    if (spec.bitDepth == 16)
+        png_set_swap(png); // rows are given little-endian, as the test writes them
+    std::vector<png_bytep> rows;
+    for (const Bytes& row : spec.rows)
+        rows.push_back(const_cast<png_bytep>(row.data()));
+    png_write_image(png, rows.data());
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+ByteWriter& ByteWriter::U8(unsigned v) {
+    bytes.push_back(static_cast<std::uint8_t>(v));
+    return *this;
+}
+ByteWriter& ByteWriter::U16(unsigned v) { return U8(v & 0xFF).U8(v >> 8 & 0xFF); }
+ByteWriter& ByteWriter::U32(std::uint32_t v) { return U16(v & 0xFFFF).U16(v >> 16); }
+ByteWriter& ByteWriter::Raw(const Bytes& b) {
+    bytes.insert(bytes.end(), b.begin(), b.end());
+    return *this;
+}
+ByteWriter& ByteWriter::Zeros(std::size_t n) {
+    bytes.insert(bytes.end(), n, 0);
+    return *this;
+}
+
+Bytes MakeBmp(int headerSize, std::int32_t width, std::int32_t height, int bits, std::uint32_t compression,
+              const Bytes& extra, const Bytes& pixelData, std::uint32_t colorsUsed, const std::uint32_t* masks) {
+    const std::uint32_t offset = 14 + static_cast<std::uint32_t>(headerSize + extra.size());
+    ByteWriter w;
+    w.U8('B').U8('M').U32(offset + static_cast<std::uint32_t>(pixelData.size())).U32(0).U32(offset);
+    w.U32(static_cast<std::uint32_t>(headerSize));
+    if (headerSize == 12) {
+        w.U16(static_cast<unsigned>(width)).U16(static_cast<unsigned>(height)).U16(1).U16(static_cast<unsigned>(bits));
+    } else {
+        w.U32(static_cast<std::uint32_t>(width)).U32(static_cast<std::uint32_t>(height)).U16(1);
+        w.U16(static_cast<unsigned>(bits)).U32(compression).U32(static_cast<std::uint32_t>(pixelData.size()));
+        w.U32(2835).U32(2835).U32(colorsUsed).U32(0);
+        if (headerSize > 40) {
+            for (int i = 0; i < 4; ++i)
+                w.U32(masks ? masks[i] : 0);
+            w.Zeros(static_cast<std::size_t>(headerSize - 56));
+        }
+    }
+    return w.Raw(extra).Raw(pixelData).bytes;
+}
+
+TempFolder::TempFolder() {
+    std::random_device random;
+    path_ = std::filesystem::temp_directory_path() /
+            ("hueglass-test-" + std::to_string(random()) + "-" + std::to_string(random()));
+    std::filesystem::create_directories(path_);
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::filesystem::path TempFolder::Write(const std::string& name, const Bytes& bytes) const {
+    const auto file = path_ / name;
+    std::ofstream out(file, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return file;
+}
+
+} // namespace hg::test

@@ -1,0 +1,517 @@
+// Shows real task dialogs built with TMsgBox and drives them from a helper
+// thread with window messages, as a user's clicks and key presses arrive.
+#include "dialogs/Warnings.h"
+#include "dialogs/win32/Win32TaskDialogHost.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace hg::win32 {
+namespace {
+
+using namespace std::chrono_literals;
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 20s) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(10ms);
+    }
+    return true;
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(window, name, 64);
+    return name;
+}
+
+std::wstring TextOf(HWND window) {
+    // WM_GETTEXT rather than GetWindowText: the window belongs to another thread.
+    std::wstring text(static_cast<std::size_t>(::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    const LRESULT n = ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(n));
+    return text;
+}
+
+struct Child {
+    HWND window;
+    std::wstring className;
+    std::wstring text;
+    RECT rect; // screen coordinates
+    bool visible;
+};
+
+std::vector<Child> ChildrenOf(HWND dialog) {
+    std::vector<Child> children;
+    ::EnumChildWindows(
+        dialog,
+        [](HWND window, LPARAM list) {
+            Child child{window, ClassOf(window), TextOf(window), {}, ::IsWindowVisible(window) != FALSE};
+            ::GetWindowRect(window, &child.rect);
+            reinterpret_cast<std::vector<Child>*>(list)->push_back(child);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
+HWND FindButton(HWND dialog, const std::wstring& caption) {
+    for (const Child& child : ChildrenOf(dialog))
+        if (_wcsicmp(child.className.c_str(), L"Button") == 0 && child.visible && child.text.starts_with(caption))
+            return child.window;
+    return nullptr;
+}
+
+// The visible task dialog of the given thread.
+HWND FindDialog(DWORD threadId) {
+    HWND found = nullptr;
+    ::EnumThreadWindows(
+        threadId,
+        [](HWND window, LPARAM result) {
+            if (ClassOf(window) == L"#32770" && ::IsWindowVisible(window)) {
+                *reinterpret_cast<HWND*>(result) = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// A key press arrives at the control with the keyboard focus.
+void PressKey(HWND dialog, DWORD threadId, WPARAM key) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    HWND target = dialog;
+    if (::GetGUIThreadInfo(threadId, &info) && info.hwndFocus != nullptr)
+        target = info.hwndFocus;
+    ::PostMessageW(target, WM_KEYDOWN, key, 1);
+    ::PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+}
+
+void Click(HWND button) {
+    ::PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+// Clicks the first link of the dialog where the link control says a link is.
+bool ClickFirstLink(HWND dialog) {
+    for (const Child& child : ChildrenOf(dialog)) {
+        if (_wcsicmp(child.className.c_str(), WC_LINK) != 0 || !child.visible)
+            continue;
+        RECT client;
+        ::GetClientRect(child.window, &client);
+        for (int y = 1; y < client.bottom; y += 3)
+            for (int x = 1; x < client.right; x += 3) {
+                LHITTESTINFO hit{};
+                hit.pt = {x, y};
+                if (::SendMessageW(child.window, LM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit))) {
+                    ::PostMessageW(child.window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+                    ::PostMessageW(child.window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+                    return true;
+                }
+            }
+    }
+    return false;
+}
+
+// Saves the dialog as it shows on screen when HUEGLASS_DIALOG_SHOTS names a
+// folder, for a person to look at.
+void SaveShot(HWND dialog, const wchar_t* name) {
+    const wchar_t* folder = _wgetenv(L"HUEGLASS_DIALOG_SHOTS");
+    if (folder == nullptr || *folder == 0)
+        return;
+    ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT r;
+    ::GetWindowRect(dialog, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    ::SelectObject(memory, old);
+    const DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u;
+    const DWORD size = stride * static_cast<DWORD>(h);
+    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0, 0,
+                          sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+    std::ofstream out(std::filesystem::path(folder) / (std::wstring(name) + L".bmp"), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof(file));
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(BITMAPINFOHEADER));
+    out.write(static_cast<const char*>(bits), size);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+}
+
+// Waits on a helper thread for the task dialog of the calling thread and
+// then acts on it as the user. What it sees is kept for the test to check
+// once Execute has returned.
+class DialogScript {
+public:
+    explicit DialogScript(std::function<void(HWND dialog, DWORD threadId)> act)
+        : threadId_(::GetCurrentThreadId()), helper_([this, act = std::move(act)] { Run(act); }) {}
+    ~DialogScript() {
+        done_ = true;
+        helper_.join();
+    }
+
+    bool Appeared() const { return appeared_; }
+    bool ClosedByScript() const { return !rescued_; }
+
+private:
+    void Run(const std::function<void(HWND, DWORD)>& act) {
+        HWND dialog = nullptr;
+        if (!WaitFor([&] { return done_ || (dialog = FindDialog(threadId_)) != nullptr; }) || done_)
+            return;
+        appeared_ = true;
+        act(dialog, threadId_);
+        if (WaitFor([&] { return done_ || !::IsWindow(dialog); }))
+            return;
+        // The script did not close it: close it by any means so that the
+        // test fails instead of hanging.
+        rescued_ = true;
+        for (const int id : {IDCANCEL, IDOK, IDNO, IDCLOSE, 1, 2, 3})
+            ::PostMessageW(dialog, TDM_CLICK_BUTTON, static_cast<WPARAM>(id), 0);
+    }
+
+    DWORD threadId_;
+    std::atomic<bool> done_{false};
+    std::atomic<bool> appeared_{false};
+    std::atomic<bool> rescued_{false};
+    std::thread helper_;
+};
+
+class TaskDialogTest : public ::testing::Test {
+protected:
+    Win32TaskDialogHost host_{L"Hueglass"};
+};
+
+TEST_F(TaskDialogTest, CompositionWarningShowsItsTextsAndButtonsInOrder) {
+    std::vector<Child> children;
+    std::wstring title;
+    HWND owner = nullptr;
+    TModalResult result = 0;
+    {
+        DialogScript script([&](HWND dialog, DWORD) {
+            title = TextOf(dialog);
+            owner = ::GetWindow(dialog, GW_OWNER);
+            children = ChildrenOf(dialog);
+            SaveShot(dialog, L"dialog-A-composition-off");
+            Click(FindButton(dialog, L"&Cancel"));
+        });
+        result = CompositionOffWarning().Execute(host_, nullptr, true);
+        EXPECT_TRUE(script.Appeared());
+        EXPECT_TRUE(script.ClosedByScript());
+    }
+    EXPECT_EQ(result, composition_warning::Cancel);
+    EXPECT_EQ(title, L"Hueglass");
+    EXPECT_TRUE(owner == nullptr || owner == ::GetDesktopWindow());
+
+    auto hasText = [&](const std::wstring& part) {
+        return std::any_of(children.begin(), children.end(),
+                           [&](const Child& c) { return c.visible && c.text.find(part) != std::wstring::npos; });
+    };
+    EXPECT_TRUE(hasText(L"Windows DWM is not enabled in your current Windows session"));
+    EXPECT_TRUE(hasText(L"It's strongly recommended that Windows DWM is turned on"));
+    EXPECT_TRUE(hasText(L"your hardware might not be compatible with DWM"));
+    EXPECT_TRUE(std::any_of(children.begin(), children.end(), [](const Child& c) {
+        return _wcsicmp(c.className.c_str(), WC_LINK) == 0 && c.visible &&
+               c.text.find(L"Windows Desktop Window Manager (DWM)") != std::wstring::npos;
+    })) << "the link text is shown by a link control";
+
+    std::vector<std::wstring> buttonsLeftToRight;
+    std::vector<Child> buttons;
+    for (const Child& c : children)
+        if (_wcsicmp(c.className.c_str(), L"Button") == 0 && c.visible)
+            buttons.push_back(c);
+    std::sort(buttons.begin(), buttons.end(), [](const Child& a, const Child& b) { return a.rect.left < b.rect.left; });
+    for (const Child& c : buttons)
+        buttonsLeftToRight.push_back(c.text);
+    EXPECT_EQ(buttonsLeftToRight, (std::vector<std::wstring>{L"&Enable DWM", L"&Ignore", L"&Cancel"}));
+}
+
+TEST_F(TaskDialogTest, EnterPressesTheDefaultButton) {
+    struct Case {
+        const char* name;
+        TMsgBox box;
+        TModalResult expected;
+    };
+    const Case cases[] = {
+        {"none marked: the first custom button, identifier 1", CompositionOffWarning(), composition_warning::EnableDwm},
+        {"default common button", MsgBox(L"Keep?").YesNo().DefButton(tcbNo), mrNo},
+        {"custom button marked default", MsgBox(L"Go?").AddButton(L"&Now", 10).AddButton(L"&Later", 11, true), 11},
+    };
+    for (Case c : cases) {
+        TModalResult result = 0;
+        {
+            DialogScript script([](HWND dialog, DWORD thread) { PressKey(dialog, thread, VK_RETURN); });
+            result = c.box.Execute(host_, nullptr, true);
+        }
+        EXPECT_EQ(result, c.expected) << c.name;
+    }
+}
+
+TEST_F(TaskDialogTest, AutoColorizationWarningReportsTheCheckBox) {
+    struct Case {
+        const char* name;
+        bool tick;
+        std::function<void(HWND, DWORD)> close;
+        TModalResult result;
+    };
+    const Case cases[] = {
+        {"ticked, Ignore", true, [](HWND d, DWORD) { Click(FindButton(d, L"&Ignore")); },
+         auto_colorization_warning::Ignore},
+        {"clear, Turn Off", false, [](HWND d, DWORD) { Click(FindButton(d, L"&Turn Off")); },
+         auto_colorization_warning::TurnOff},
+        {"ticked, Esc", true, [](HWND d, DWORD t) { PressKey(d, t, VK_ESCAPE); }, auto_colorization_warning::TurnOff},
+        {"close box", false, [](HWND d, DWORD) { ::PostMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0); },
+         auto_colorization_warning::TurnOff},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool dontShowAgain = !c.tick;
+        std::wstring title;
+        TModalResult result = 0;
+        {
+            DialogScript script([&](HWND dialog, DWORD thread) {
+                title = TextOf(dialog);
+                if (c.tick) {
+                    HWND box = FindButton(dialog, L"Do not show this warning again");
+                    SaveShot(dialog, L"dialog-B-auto-colorization");
+                    Click(box);
+                    // Act only once the tick has landed, as a user would see it.
+                    WaitFor([&] { return ::SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; });
+                }
+                c.close(dialog, thread);
+            });
+            result = AutoColorizationWarning(dontShowAgain).Execute(host_, nullptr, true);
+            EXPECT_TRUE(script.ClosedByScript());
+        }
+        EXPECT_EQ(title, L"Warning");
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(dontShowAgain, c.tick);
+    }
+}
+
+TEST_F(TaskDialogTest, YesNoCannotBeCancelledButOkCancelCan) {
+    TModalResult result = 0;
+    {
+        // Esc first, then No: if Esc closed the dialog the result would be 2.
+        DialogScript script([](HWND dialog, DWORD thread) {
+            PressKey(dialog, thread, VK_ESCAPE);
+            ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+            Click(::GetDlgItem(dialog, IDNO));
+        });
+        result = MsgBox(L"Replace the colour?").Question().YesNo().Execute(host_, nullptr, true);
+    }
+    EXPECT_EQ(result, mrNo);
+
+    {
+        DialogScript script([](HWND dialog, DWORD thread) { PressKey(dialog, thread, VK_ESCAPE); });
+        result = MsgBox(L"Continue?").OKCancel().Execute(host_, nullptr, true);
+    }
+    EXPECT_EQ(result, mrCancel);
+}
+
+TEST_F(TaskDialogTest, RadioButtonSelectionIsReported) {
+    struct Case {
+        const char* name;
+        std::int32_t defaultRadio; // -2: DefRadioButton not called
+        const wchar_t* pick;       // nullptr: leave as it is
+        std::vector<int> checkedAtStart;
+        std::int32_t expected;
+    };
+    const Case cases[] = {
+        {"first by default", -2, nullptr, {1, 0, 0}, 0},
+        {"default given", 1, nullptr, {0, 1, 0}, 1},
+        {"none selected", -1, nullptr, {0, 0, 0}, -1},
+        {"user picks", -1, L"Blue", {0, 0, 0}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TMsgBox box = MsgBox(L"Colour source").AddRadioButtons({L"Red", L"Green", L"Blue"}).OK();
+        if (c.defaultRadio != -2)
+            box = box.DefRadioButton(c.defaultRadio);
+        std::vector<int> checked;
+        std::int32_t radio = 99;
+        TModalResult result = 0;
+        {
+            DialogScript script([&](HWND dialog, DWORD) {
+                for (const wchar_t* caption : {L"Red", L"Green", L"Blue"})
+                    checked.push_back(static_cast<int>(::SendMessageW(FindButton(dialog, caption), BM_GETCHECK, 0, 0)));
+                if (c.pick) {
+                    HWND pick = FindButton(dialog, c.pick);
+                    Click(pick);
+                    WaitFor([&] { return ::SendMessageW(pick, BM_GETCHECK, 0, 0) == BST_CHECKED; });
+                }
+                Click(::GetDlgItem(dialog, IDOK));
+            });
+            result = box.Execute(radio, host_, nullptr);
+        }
+        EXPECT_EQ(result, mrOk);
+        EXPECT_EQ(checked, c.checkedAtStart);
+        EXPECT_EQ(radio, c.expected);
+    }
+
+    std::int32_t radio = 99;
+    {
+        DialogScript script([](HWND dialog, DWORD) { Click(::GetDlgItem(dialog, IDOK)); });
+        EXPECT_EQ(MsgBox(L"No radio buttons").OK().Execute(radio, host_, nullptr), mrOk);
+    }
+    EXPECT_EQ(radio, -1);
+}
+
+TEST_F(TaskDialogTest, LinkGoesToTheHandlerAndTheDialogStaysOpen) {
+    std::mutex mutex;
+    std::vector<std::wstring> clicked;
+    bool stillOpen = false;
+    bool linkFound = false;
+    TModalResult result = 0;
+    {
+        DialogScript script([&](HWND dialog, DWORD) {
+            linkFound = ClickFirstLink(dialog);
+            WaitFor([&] {
+                std::lock_guard lock(mutex);
+                return !clicked.empty();
+            });
+            // Anything the click could have done to the dialog has happened by now.
+            ::SendMessageW(dialog, WM_NULL, 0, 0);
+            stillOpen = ::IsWindowVisible(dialog) != FALSE;
+            Click(::GetDlgItem(dialog, IDCLOSE));
+        });
+        result = MsgBox(L"About")
+                     .Text(L"See <a href=\"https://example.org/hueglass\">the web site</a> for news.")
+                     .Close()
+                     .Hypertext([&](const std::wstring& url) {
+                         std::lock_guard lock(mutex);
+                         clicked.push_back(url);
+                     })
+                     .Execute(host_, nullptr, true);
+    }
+    EXPECT_TRUE(linkFound);
+    EXPECT_EQ(clicked, std::vector<std::wstring>{L"https://example.org/hueglass"});
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(result, mrClose);
+}
+
+TEST_F(TaskDialogTest, CommandLinkWarningShowsCaptionsAndReportsTheChoice) {
+    bool dontShowAgain = true;
+    TModalResult result = 0;
+    std::vector<std::wstring> texts;
+    {
+        DialogScript script([&](HWND dialog, DWORD) {
+            for (const Child& c : ChildrenOf(dialog))
+                if (c.visible)
+                    texts.push_back(c.text);
+            SaveShot(dialog, L"warning-manual-color");
+            Click(FindButton(dialog, L"&Turn off automatic settings"));
+        });
+        result = ManualColorInAutoModeWarning(dontShowAgain).Execute(host_, nullptr, true);
+    }
+    EXPECT_EQ(result, manual_color_warning::TurnOffAutomatic);
+    EXPECT_FALSE(dontShowAgain);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), L"All options can be set in the settings dialog"), texts.end());
+}
+
+TEST_F(TaskDialogTest, OwnerFormOwnsTheDialogAndOtherWindowsWaitBehindIt) {
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSW cls{};
+    cls.lpfnWndProc = ::DefWindowProcW;
+    cls.hInstance = instance;
+    cls.lpszClassName = L"HgDialogTestForm";
+    ::RegisterClassW(&cls);
+    auto makeForm = [&](const wchar_t* title, int x) {
+        HWND form = ::CreateWindowExW(0, cls.lpszClassName, title, WS_OVERLAPPEDWINDOW, x, 50, 300, 200, nullptr,
+                                      nullptr, instance, nullptr);
+        ::ShowWindow(form, SW_SHOWNORMAL);
+        return form;
+    };
+    HWND form = makeForm(L"Options", 50);
+    HWND other = makeForm(L"Preview", 400);
+
+    HWND owner = nullptr;
+    bool formEnabled = true, otherEnabled = true;
+    TModalResult result = 0;
+    {
+        DialogScript script([&](HWND dialog, DWORD) {
+            owner = ::GetWindow(dialog, GW_OWNER);
+            formEnabled = ::IsWindowEnabled(form) != FALSE;
+            otherEnabled = ::IsWindowEnabled(other) != FALSE;
+            Click(::GetDlgItem(dialog, IDOK));
+        });
+        result = MsgBox(L"Saved").OK().Execute(host_, form, true);
+    }
+    EXPECT_EQ(result, mrOk);
+    EXPECT_EQ(owner, form);
+    EXPECT_FALSE(formEnabled);
+    EXPECT_FALSE(otherEnabled);
+    EXPECT_TRUE(::IsWindowEnabled(form));
+    EXPECT_TRUE(::IsWindowEnabled(other));
+    EXPECT_TRUE(::IsWindowEnabled(::GetDesktopWindow()));
+    ::DestroyWindow(form);
+    ::DestroyWindow(other);
+}
+
+TEST_F(TaskDialogTest, VerificationWithoutPointerStillShowsTheCheckBox) {
+    bool shown = false;
+    TModalResult result = 0;
+    {
+        DialogScript script([&](HWND dialog, DWORD) {
+            HWND box = FindButton(dialog, L"Remember");
+            shown = box != nullptr;
+            Click(box);
+            Click(::GetDlgItem(dialog, IDOK));
+        });
+        result = MsgBox(L"A").OK().Verification(L"Remember", nullptr).Execute(host_, nullptr, true);
+    }
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(result, mrOk);
+}
+
+HRESULT WINAPI FailingTaskDialog(const TASKDIALOGCONFIG*, int* button, int* radio, BOOL* checked) {
+    // What a failed call may leave behind must not be taken as the answer.
+    *button = IDYES;
+    *radio = 101;
+    *checked = FALSE;
+    return E_OUTOFMEMORY;
+}
+
+TEST(Win32TaskDialogHost, DialogThatCannotBeShownReportsCancelAndTheInitialCheckState) {
+    Win32TaskDialogHost missing(L"Hueglass", nullptr);
+    Win32TaskDialogHost failing(L"Hueglass", &FailingTaskDialog);
+    for (Win32TaskDialogHost* host : {&missing, &failing}) {
+        bool checked = true;
+        std::int32_t radio = 5;
+        TMsgBox box = MsgBox(L"A").YesNo().AddRadioButtons({L"a", L"b"}).Verification(L"Check", &checked);
+        EXPECT_EQ(box.Execute(radio, *host, nullptr), mrCancel);
+        EXPECT_EQ(radio, -1);
+        EXPECT_TRUE(checked);
+    }
+}
+
+TEST(Win32TaskDialogHost, UntitledDialogsBearTheProgramsName) {
+    EXPECT_EQ(Win32TaskDialogHost().ApplicationTitle(), L"win32_dialogs");
+    EXPECT_EQ(Win32TaskDialogHost(L"Hueglass").ApplicationTitle(), L"Hueglass");
+}
+
+} // namespace
+} // namespace hg::win32
