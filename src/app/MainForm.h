@@ -4,6 +4,7 @@
 // window of class "TFrmHueglassMain" owns one and forwards to it.
 #include "app/MainHost.h"
 #include "app/Settings.h"
+#include "dialogs/MsgBox.h"
 #include "platform/FileSystem.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
@@ -22,6 +23,7 @@ struct MainPorts {
     IFileSystem& files;
     IProfile& profile;
     IRegistry& registry;
+    ITaskDialogHost& dialogs;
 };
 
 class MainForm {
@@ -63,6 +65,10 @@ public:
     std::uintptr_t LastForegroundWindow = 0;
 
 private:
+    void WarnIfCompositionOff();
+    void WarnIfAutoColorizationOn();
+    void OpenPersonalization();
+
     MainPorts ports_;
     SettingsLocation location_;
     State state_ = State::Creating;

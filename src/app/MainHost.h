@@ -16,6 +16,9 @@ public:
     virtual void PostQuit() = 0;
     // Posts the deferred-start message to the main window.
     virtual void PostDeferredStart() = 0;
+    // Opens a program or document with the shell ("open"), the main window
+    // as parent.
+    virtual void ShellOpen(const std::wstring& file, const std::wstring& parameters) = 0;
 };
 
 } // namespace hg

@@ -164,6 +164,45 @@ std::vector<std::wstring> ChildTexts(HWND window) {
     return texts;
 }
 
+HWND WaitDialog(DWORD pid, std::chrono::milliseconds timeout) {
+    HWND found = nullptr;
+    WaitFor(
+        [&] {
+            const auto dialogs = WindowsOf(pid, L"#32770");
+            found = dialogs.empty() ? nullptr : dialogs.front();
+            return found != nullptr;
+        },
+        timeout);
+    return found;
+}
+
+HWND FindChild(HWND window, const std::wstring& text) {
+    struct Search {
+        const std::wstring& text;
+        HWND found;
+    } search{text, nullptr};
+    ::EnumChildWindows(
+        window,
+        [](HWND child, LPARAM param) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(param);
+            if (WindowText(child) == s.text) {
+                s.found = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool ClickButton(HWND dialog, const std::wstring& caption) {
+    const HWND button = FindChild(dialog, caption);
+    if (button == nullptr)
+        return false;
+    ::PostMessageW(button, BM_CLICK, 0, 0);
+    return true;
+}
+
 fs::path DataFolder() {
     wchar_t appData[MAX_PATH + 1] = {};
     ::SHGetSpecialFolderPathW(nullptr, appData, CSIDL_APPDATA, TRUE);

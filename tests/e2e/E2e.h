@@ -59,6 +59,12 @@ std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className);
 std::wstring WindowText(HWND window);
 // Texts of all child windows (static texts, buttons).
 std::vector<std::wstring> ChildTexts(HWND window);
+// The first visible dialog (task dialog or message box) of the process.
+HWND WaitDialog(DWORD pid, std::chrono::milliseconds timeout = 20s);
+// The child control with exactly this text (a button caption with its "&").
+HWND FindChild(HWND window, const std::wstring& text);
+// Clicks a button the way a user's click arrives: BM_CLICK to the control.
+bool ClickButton(HWND dialog, const std::wstring& caption);
 
 // The roaming data folder of the program and its settings file.
 std::filesystem::path DataFolder();

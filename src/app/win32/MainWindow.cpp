@@ -2,6 +2,8 @@
 
 #include "app/Commands.h"
 
+#include <shellapi.h>
+
 namespace hg::win32 {
 
 namespace {
@@ -9,7 +11,7 @@ constexpr wchar_t kTitle[] = L"Hueglass";
 } // namespace
 
 MainWindow::MainWindow(UniqueKernelHandle mutex)
-    : form_(MainPorts{*this, system_, files_, profile_, registry_}), CreatedMutex(std::move(mutex)) {}
+    : form_(MainPorts{*this, system_, files_, profile_, registry_, dialogs_}), CreatedMutex(std::move(mutex)) {}
 
 MainWindow::~MainWindow() = default;
 
@@ -73,6 +75,10 @@ void MainWindow::ShowPlainMessage(const std::wstring& text) {
 
 void MainWindow::ShowError(const std::wstring& text) {
     ::MessageBoxW(hwnd(), text.c_str(), kTitle, MB_OK | MB_ICONERROR);
+}
+
+void MainWindow::ShellOpen(const std::wstring& file, const std::wstring& parameters) {
+    ::ShellExecuteW(hwnd(), L"open", file.c_str(), parameters.c_str(), L"", SW_SHOWNORMAL);
 }
 
 void MainWindow::PostQuit() { ::PostQuitMessage(0); }

@@ -2,6 +2,7 @@
 // The hidden main window of class "TFrmHueglassMain": owns the program's
 // logic and turns window messages into calls on it.
 #include "app/MainForm.h"
+#include "dialogs/win32/Win32TaskDialogHost.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Profile.h"
@@ -32,11 +33,13 @@ private:
     void ShowError(const std::wstring& text) override;
     void PostQuit() override;
     void PostDeferredStart() override;
+    void ShellOpen(const std::wstring& file, const std::wstring& parameters) override;
 
     Win32SystemInfo system_;
     Win32FileSystem files_;
     Win32Profile profile_;
     Win32Registry registry_;
+    Win32TaskDialogHost dialogs_{L"Hueglass"};
     MainForm form_;
     UniqueKernelHandle CreatedMutex;
 };

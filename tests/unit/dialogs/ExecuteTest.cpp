@@ -1,4 +1,4 @@
-#include "FakeTaskDialogHost.h"
+#include "fakes/dialogs/FakeTaskDialogHost.h"
 
 #include "dialogs/MsgBox.h"
 
