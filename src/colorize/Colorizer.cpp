@@ -14,32 +14,21 @@ struct SysColorValue {
 // The light scheme's colours of the elements that sit around a colorized
 // highlight, so that they stay readable next to it.
 constexpr SysColorValue OtherSysColors[] = {
-    {SysColor::BtnFace, 0xF0F0F0},
-    {SysColor::Menu, 0xF0F0F0},
-    {SysColor::MenuBar, 0xF0F0F0},
-    {SysColor::ScrollBar, 0xF0F0F0},
-    {SysColor::BtnShadow, 0xA0A0A0},
-    {SysColor::DkShadow3D, 0x696969},
-    {SysColor::Light3D, 0xE3E3E3},
-    {SysColor::AppWorkspace, 0xABABAB},
-    {SysColor::Window, 0xFFFFFF},
-    {SysColor::BtnHighlight, 0xFFFFFF},
-    {SysColor::HighlightText, 0xFFFFFF},
-    {SysColor::InfoBk, 0xE1FFFF},
-    {SysColor::ActiveBorder, 0xB4B4B4},
-    {SysColor::InactiveBorder, 0xFCF7F4},
-    {SysColor::InactiveCaption, 0xDBCDBF},
-    {SysColor::GradientInactiveCaption, 0xF2E4D7},
+    {SysColor::BtnFace, 0xF0F0F0},         {SysColor::Menu, 0xF0F0F0},
+    {SysColor::MenuBar, 0xF0F0F0},         {SysColor::ScrollBar, 0xF0F0F0},
+    {SysColor::BtnShadow, 0xA0A0A0},       {SysColor::DkShadow3D, 0x696969},
+    {SysColor::Light3D, 0xE3E3E3},         {SysColor::AppWorkspace, 0xABABAB},
+    {SysColor::Window, 0xFFFFFF},          {SysColor::BtnHighlight, 0xFFFFFF},
+    {SysColor::HighlightText, 0xFFFFFF},   {SysColor::InfoBk, 0xE1FFFF},
+    {SysColor::ActiveBorder, 0xB4B4B4},    {SysColor::InactiveBorder, 0xFCF7F4},
+    {SysColor::InactiveCaption, 0xDBCDBF}, {SysColor::GradientInactiveCaption, 0xF2E4D7},
 };
 
 // The standard colours of the elements that follow the accent colour.
 constexpr SysColorValue StandardAccentSysColors[] = {
-    {SysColor::Background, 0x000000},
-    {SysColor::Highlight, 0xFF9933},
-    {SysColor::ActiveCaption, 0xD1B499},
-    {SysColor::GradientActiveCaption, 0xEAD1B9},
-    {SysColor::HotLight, 0xCC6600},
-    {SysColor::MenuHilight, 0xFF9933},
+    {SysColor::Background, 0x000000},    {SysColor::Highlight, 0xFF9933},
+    {SysColor::ActiveCaption, 0xD1B499}, {SysColor::GradientActiveCaption, 0xEAD1B9},
+    {SysColor::HotLight, 0xCC6600},      {SysColor::MenuHilight, 0xFF9933},
 };
 
 // The elements that take the accent colour itself, in the order they are set.
@@ -150,7 +139,9 @@ void Colorizer::TimerAnimeTimer() {
     OldAeroColor = NewAeroColor;
 }
 
-void Colorizer::StopFade() { timerAnime_.Disable(); }
+void Colorizer::StopFade() {
+    timerAnime_.Disable();
+}
 
 TColor Colorizer::InterpolateColor(TColor color1, TColor color2, std::int32_t step, std::int32_t steps) {
     return hg::InterpolateColor(color1, color2, step, steps, composition_);

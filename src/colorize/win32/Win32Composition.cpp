@@ -2,7 +2,6 @@
 
 #include "platform/win32/Handles.h"
 
-
 namespace hg::win32 {
 
 namespace {
@@ -10,12 +9,12 @@ namespace {
 static_assert(sizeof(TDwmColorizationParams) == sizeof(DwmColorizationRecord));
 
 DwmColorizationRecord ToRecord(const TDwmColorizationParams& p) {
-    return {p.Color, p.Afterglow, p.ColorBalance, p.AfterglowBalance, p.BlurBalance, p.GlassReflectionIntensity,
+    return {p.Color,      p.Afterglow, p.ColorBalance, p.AfterglowBalance, p.BlurBalance, p.GlassReflectionIntensity,
             p.OpaqueBlend};
 }
 
 TDwmColorizationParams FromRecord(const DwmColorizationRecord& r) {
-    return {r.Color, r.Afterglow, r.ColorBalance, r.AfterglowBalance, r.BlurBalance, r.GlassReflectionIntensity,
+    return {r.Color,      r.Afterglow, r.ColorBalance, r.AfterglowBalance, r.BlurBalance, r.GlassReflectionIntensity,
             r.OpaqueBlend};
 }
 
@@ -43,7 +42,9 @@ bool IsDesktopCompositionEnabled() {
 
 Win32Composition::Win32Composition(const EntryPoints& entryPoints) : entryPoints_(entryPoints) {}
 
-bool Win32Composition::IsCompositionEnabled() { return IsDesktopCompositionEnabled(); }
+bool Win32Composition::IsCompositionEnabled() {
+    return IsDesktopCompositionEnabled();
+}
 
 bool Win32Composition::HasColorizationParams() const {
     return entryPoints_.GetColorizationParams != nullptr && entryPoints_.SetColorizationParams != nullptr;
@@ -82,7 +83,9 @@ void Win32Composition::SetSysColor(int element, TColor value) {
     ::SetSysColors(1, elements, values);
 }
 
-TColor Win32Composition::SystemColor(int index) const { return ::GetSysColor(index); }
+TColor Win32Composition::SystemColor(int index) const {
+    return ::GetSysColor(index);
+}
 
 void Win32Composition::BroadcastSysColorChange() {
     DWORD_PTR result = 0;

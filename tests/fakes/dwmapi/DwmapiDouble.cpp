@@ -119,7 +119,9 @@ constexpr HRESULT DwmCompositionDisabled = static_cast<HRESULT>(0x80263001);
 
 extern "C" {
 
-int WINAPI HueglassDwmDouble() { return 1; }
+int WINAPI HueglassDwmDouble() {
+    return 1;
+}
 
 HRESULT WINAPI DwmIsCompositionEnabled(BOOL* enabled) {
     if (enabled == nullptr)
@@ -179,29 +181,73 @@ BOOL WINAPI DwmDefWindowProc(HWND, UINT, WPARAM, LPARAM, LRESULT* result) {
 }
 
 // Settings of how windows look: accepted, nothing to do.
-HRESULT WINAPI DwmSetWindowAttribute(HWND, DWORD, const void*, DWORD) { return S_OK; }
-HRESULT WINAPI DwmExtendFrameIntoClientArea(HWND, const void*) { return S_OK; }
-HRESULT WINAPI DwmEnableBlurBehindWindow(HWND, const void*) { return S_OK; }
-HRESULT WINAPI DwmEnableComposition(UINT) { return S_OK; }
-HRESULT WINAPI DwmEnableMMCSS(BOOL) { return S_OK; }
-HRESULT WINAPI DwmFlush() { return S_OK; }
-HRESULT WINAPI DwmInvalidateIconicBitmaps(HWND) { return S_OK; }
-HRESULT WINAPI DwmSetIconicLivePreviewBitmap(HWND, HBITMAP, POINT*, DWORD) { return S_OK; }
-HRESULT WINAPI DwmSetIconicThumbnail(HWND, HBITMAP, DWORD) { return S_OK; }
-HRESULT WINAPI DwmSetPresentParameters(HWND, void*) { return S_OK; }
-HRESULT WINAPI DwmSetDxFrameDuration(HWND, INT) { return S_OK; }
-HRESULT WINAPI DwmModifyPreviousDxFrameDuration(HWND, INT, BOOL) { return S_OK; }
+HRESULT WINAPI DwmSetWindowAttribute(HWND, DWORD, const void*, DWORD) {
+    return S_OK;
+}
+HRESULT WINAPI DwmExtendFrameIntoClientArea(HWND, const void*) {
+    return S_OK;
+}
+HRESULT WINAPI DwmEnableBlurBehindWindow(HWND, const void*) {
+    return S_OK;
+}
+HRESULT WINAPI DwmEnableComposition(UINT) {
+    return S_OK;
+}
+HRESULT WINAPI DwmEnableMMCSS(BOOL) {
+    return S_OK;
+}
+HRESULT WINAPI DwmFlush() {
+    return S_OK;
+}
+HRESULT WINAPI DwmInvalidateIconicBitmaps(HWND) {
+    return S_OK;
+}
+HRESULT WINAPI DwmSetIconicLivePreviewBitmap(HWND, HBITMAP, POINT*, DWORD) {
+    return S_OK;
+}
+HRESULT WINAPI DwmSetIconicThumbnail(HWND, HBITMAP, DWORD) {
+    return S_OK;
+}
+HRESULT WINAPI DwmSetPresentParameters(HWND, void*) {
+    return S_OK;
+}
+HRESULT WINAPI DwmSetDxFrameDuration(HWND, INT) {
+    return S_OK;
+}
+HRESULT WINAPI DwmModifyPreviousDxFrameDuration(HWND, INT, BOOL) {
+    return S_OK;
+}
 
 // Services the double does not offer.
-HRESULT WINAPI DwmAttachMilContent(HWND) { return E_NOTIMPL; }
-HRESULT WINAPI DwmDetachMilContent(HWND) { return E_NOTIMPL; }
-HRESULT WINAPI DwmGetCompositionTimingInfo(HWND, void*) { return E_NOTIMPL; }
-HRESULT WINAPI DwmGetGraphicsStreamClient(UINT, void*) { return E_NOTIMPL; }
-HRESULT WINAPI DwmGetGraphicsStreamTransformHint(UINT, void*) { return E_NOTIMPL; }
-HRESULT WINAPI DwmGetTransportAttributes(BOOL*, BOOL*, DWORD*) { return E_NOTIMPL; }
-HRESULT WINAPI DwmQueryThumbnailSourceSize(void*, SIZE*) { return E_NOTIMPL; }
-HRESULT WINAPI DwmRegisterThumbnail(HWND, HWND, void*) { return E_NOTIMPL; }
-HRESULT WINAPI DwmUnregisterThumbnail(void*) { return E_NOTIMPL; }
-HRESULT WINAPI DwmTetherTextContact(DWORD, BOOL, POINT, POINT*, void*) { return E_NOTIMPL; }
+HRESULT WINAPI DwmAttachMilContent(HWND) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI DwmDetachMilContent(HWND) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI DwmGetCompositionTimingInfo(HWND, void*) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI DwmGetGraphicsStreamClient(UINT, void*) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI DwmGetGraphicsStreamTransformHint(UINT, void*) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI DwmGetTransportAttributes(BOOL*, BOOL*, DWORD*) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI DwmQueryThumbnailSourceSize(void*, SIZE*) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI DwmRegisterThumbnail(HWND, HWND, void*) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI DwmUnregisterThumbnail(void*) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI DwmTetherTextContact(DWORD, BOOL, POINT, POINT*, void*) {
+    return E_NOTIMPL;
+}
 
 } // extern "C"

@@ -17,14 +17,29 @@ struct MulDivCase {
 TEST(MulDiv, RoundsHalvesAwayFromZeroInEverySignCombination) {
     constexpr std::int32_t max = std::numeric_limits<std::int32_t>::max();
     const MulDivCase cases[] = {
-        {1, 1, 2, 1},       {-1, 1, 2, -1},     {1, -1, 2, -1},   {-1, -1, 2, 1},
-        {1, 1, -2, -1},     {-1, 1, -2, 1},     {3, 1, 2, 2},     {-3, 1, 2, -2},
-        {5, 1, 9, 1},       {4, 1, 9, 0},       {-5, 1, 9, -1},   {-4, 1, 9, 0},
-        {2, -28, 9, -6},    {7, 1, 3, 2},       {-7, 1, 3, -2},   {0, -5, 3, 0},
+        {1, 1, 2, 1},
+        {-1, 1, 2, -1},
+        {1, -1, 2, -1},
+        {-1, -1, 2, 1},
+        {1, 1, -2, -1},
+        {-1, 1, -2, 1},
+        {3, 1, 2, 2},
+        {-3, 1, 2, -2},
+        {5, 1, 9, 1},
+        {4, 1, 9, 0},
+        {-5, 1, 9, -1},
+        {-4, 1, 9, 0},
+        {2, -28, 9, -6},
+        {7, 1, 3, 2},
+        {-7, 1, 3, -2},
+        {0, -5, 3, 0},
         // the 64-bit intermediate: the product overflows 32 bits, the quotient does not
-        {max, max, max, max}, {max, 2, 4, (max / 2) + 1},
+        {max, max, max, max},
+        {max, 2, 4, (max / 2) + 1},
         // no answer: division by zero, or a quotient that does not fit
-        {1, 1, 0, -1},      {max, 2, 1, -1},    {std::numeric_limits<std::int32_t>::min(), 1, 1, -1},
+        {1, 1, 0, -1},
+        {max, 2, 1, -1},
+        {std::numeric_limits<std::int32_t>::min(), 1, 1, -1},
         // a divisor of INT32_MIN cannot be negated and keeps its sign
         {1, max, std::numeric_limits<std::int32_t>::min(), 0},
     };

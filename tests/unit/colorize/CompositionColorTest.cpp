@@ -47,7 +47,11 @@ TEST_F(CompositionColorTest, WritesTheRecordWithSwappedBytesIntensityAndAskedTra
         {"opaque with blur 50", 0x000000FF, 70, 0, 50, {0x00FF0000, 70, 70, 10, 50, 50, 0xFFFFFFFF}},
         {"transparent, blur as read", 0x000000FF, 70, 1, -1, {0x00FF0000, 70, 70, 10, 20, 50, 0}},
         {"any positive is transparent", 0x000000FF, 70, 7, 0, {0x00FF0000, 70, 70, 10, 0, 50, 0}},
-        {"negative intensity passes as its bits", 0x00000000, -1, -1, -1,
+        {"negative intensity passes as its bits",
+         0x00000000,
+         -1,
+         -1,
+         -1,
          {0x00000000, 0xFFFFFFFF, 0xFFFFFFFF, 10, 20, 50, 1}},
     };
     for (const auto& c : cases) {

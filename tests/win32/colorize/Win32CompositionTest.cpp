@@ -1,5 +1,5 @@
-#include "colorize/Colorizer.h"
 #include "colorize/win32/Win32Composition.h"
+#include "colorize/Colorizer.h"
 #include "fakes/colorize/FakeComposition.h"
 #include "platform/win32/Handles.h"
 
@@ -167,7 +167,8 @@ TEST(Win32Composition, SetsSystemColoursAndTellsTopLevelWindows) {
 TEST(MulDiv, MatchesThePlatformIncludingNegativesAndOverflow) {
     constexpr std::int32_t max = std::numeric_limits<std::int32_t>::max();
     constexpr std::int32_t min = std::numeric_limits<std::int32_t>::min();
-    const std::int32_t values[] = {0, 1, -1, 2, -2, 3, -3, 4, -4, 5, -5, 7, -7, 9, -9, 255, -255, 46341, -46341, max, min};
+    const std::int32_t values[] = {0, 1,  -1, 2,  -2,  3,    -3,    4,      -4,  5,  -5,
+                                   7, -7, 9,  -9, 255, -255, 46341, -46341, max, min};
     for (std::int32_t a : values)
         for (std::int32_t b : values)
             for (std::int32_t c : values)
