@@ -1,5 +1,6 @@
 #include "colorize/win32/Win32Composition.h"
 #include "colorize/Colorizer.h"
+#include "colorize/win32/WindowFadeTimer.h"
 #include "fakes/colorize/FakeComposition.h"
 #include "platform/win32/Handles.h"
 
@@ -8,6 +9,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -162,6 +164,46 @@ TEST(Win32Composition, SetsSystemColoursAndTellsTopLevelWindows) {
 
     composition.SetSysColor(SysColor::Highlight, original);
     EXPECT_EQ(composition.SystemColor(SysColor::Highlight), original);
+}
+
+std::vector<unsigned> LoggedReds(const std::vector<std::string>& lines) {
+    std::vector<unsigned> reds;
+    for (const auto& line : lines)
+        reds.push_back((std::stoul(line.substr(line.find("0x") + 2, 8), nullptr, 16) >> 16) & 0xFF);
+    return reds;
+}
+
+TEST(WindowFadeTimer, DrivesAWholeFadeIntoTheEngine) {
+    const DwmLog log;
+    const UniqueWindow window{
+        ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)};
+    ASSERT_TRUE(window);
+    constexpr UINT_PTR id = 3;
+    WindowFadeTimer timer{window.get(), id};
+    Win32Composition composition;
+    ColorizeOptions options;
+    options.FadeColor = true;
+    Colorizer colorizer{composition, timer, [&] { return options; }};
+    colorizer.LastAeroColor = 0;
+
+    colorizer.SetColorFromWallBg(0x000000FF);
+    ASSERT_TRUE(timer.IsEnabled());
+    // The main window's part: its WM_TIMER goes to the fade while enabled.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (timer.IsEnabled() && std::chrono::steady_clock::now() < deadline) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_TIMER && message.hwnd == window.get() && message.wParam == id) {
+                if (timer.IsEnabled())
+                    colorizer.TimerAnimeTimer();
+            } else {
+                ::DispatchMessageW(&message);
+            }
+        }
+    }
+    EXPECT_FALSE(timer.IsEnabled()) << "the fade did not end within 10 s";
+    EXPECT_THAT(LoggedReds(log.Lines()), ElementsAre(57, 85, 113, 142, 170, 198, 227, 255, 255));
 }
 
 TEST(MulDiv, MatchesThePlatformIncludingNegativesAndOverflow) {
