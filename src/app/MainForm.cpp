@@ -31,6 +31,8 @@ void MainForm::FormCreate() {
 
     AppOptions_ = LoadSettings(ports_.profile, IniFileName_, IsWindows10OrHigher(ports_.system));
     menuEnabledChecked_ = AppOptions_.AppEnabled;
+    InitDefaultMenu();
+    LoadCustomColorCache();
 
     WarnIfAutoColorizationOn();
 
@@ -93,12 +95,18 @@ void MainForm::InitVisualStyle() {
         const auto light = ports_.registry.ReadDword(kPersonalizeKey, L"SystemUsesLightTheme");
         bDarkSystemTheme = !light || *light == 0;
     }
+    // The Personalize item shows the image of the Windows personalization
+    // settings.
+    tray_->SetPersonalizeImage(AddBackslash(ports_.system.WindowsFolder()) + L"System32\\Themecpl.dll");
+    TrayMenu[TrayItem::MnuStartDisplay].image = MenuImage::DisplayIco;
 }
 
 void MainForm::DeferredStart() {
     if (state_ != State::WaitingForStart)
         return;
     state_ = State::Running;
+    RefreshTrayMenu();
+    tray_->ShowTrayIcon();
 }
 
 void MainForm::FormClose() {
@@ -107,6 +115,8 @@ void MainForm::FormClose() {
     } catch (const SettingsWriteError& error) {
         ports_.host.ShowError(error.message());
     }
+    if (!SaveCustomColorCache())
+        ports_.host.ShowError(L"Unable to write to " + CustomColorFile);
     state_ = State::Closed;
 }
 

@@ -9,6 +9,7 @@
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32SystemInfo.h"
 #include "platform/win32/Window.h"
+#include "tray/win32/Win32Tray.h"
 
 #include <memory>
 
@@ -41,6 +42,8 @@ private:
     Win32Registry registry_;
     Win32TaskDialogHost dialogs_{L"Hueglass"};
     MainForm form_;
+    // The notification-area icon and its menu, attached to form_.
+    Win32Tray tray_;
     UniqueKernelHandle CreatedMutex;
 };
 
