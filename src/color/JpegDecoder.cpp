@@ -145,12 +145,20 @@ bool ReadHeader(JpegSession& s) {
     return true;
 }
 
+// Sets up decoding; a progressive picture is read whole here, into libjpeg's
+// own coefficient buffers.
+bool Start(JpegSession& s) {
+    if (setjmp(s.jump))
+        return false;
+    jpeg_start_decompress(&s.cinfo);
+    return true;
+}
+
 // Decodes into rows of `stride` bytes; `cmykRow` is a scratch row of 4 bytes
 // per pixel for four-channel pictures.
 bool ReadPixels(JpegSession& s, std::uint8_t* pixels, std::size_t stride, std::uint8_t* cmykRow) {
     if (setjmp(s.jump))
         return false;
-    jpeg_start_decompress(&s.cinfo);
     const bool cmyk = s.cinfo.out_color_space == JCS_CMYK;
     // Adobe writes CMYK inverted (0 is full ink), which is what files carry in
     // practice.
@@ -201,6 +209,8 @@ PictureResult DecodeJpeg(IReadStream& stream) {
     const std::string tooLarge = CheckPictureSize(session.cinfo.output_width, session.cinfo.output_height);
     if (!tooLarge.empty())
         return PictureResult::Fail(tooLarge);
+    if (!Start(session))
+        return PictureResult::Fail(Reason(session));
     const int width = static_cast<int>(session.cinfo.output_width);
     const int height = static_cast<int>(session.cinfo.output_height);
     auto bitmap = Bitmap24::Allocate(width, height);

@@ -102,20 +102,56 @@ test::Bytes SmallBmp() {
     return test::MakeBmp(40, 2, 1, 24, 0, {}, pixels.bytes);
 }
 
-TEST(Win32Wallpaper, AFileHeldOpenElsewhereIsNotRead) {
+// Run in a second process by the test below: holds the file named in
+// HUEGLASS_HOLD_FILE open (as a writer sharing it for reading would), says so
+// through an event and keeps it until told to let go.
+TEST(Win32Wallpaper, HolderProcess) {
+    wchar_t file[MAX_PATH] = {};
+    if (::GetEnvironmentVariableW(L"HUEGLASS_HOLD_FILE", file, MAX_PATH) == 0)
+        GTEST_SKIP() << "only run as the helper of AFileHeldOpenByAnotherProcessIsNotRead";
+    const UniqueFile held(
+        ::CreateFileW(file, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    const win32::UniqueKernelHandle holding(::OpenEventW(EVENT_MODIFY_STATE, FALSE, L"HueglassTestHolding"));
+    const win32::UniqueKernelHandle release(::OpenEventW(SYNCHRONIZE, FALSE, L"HueglassTestRelease"));
+    ASSERT_TRUE(holding && release);
+    ::SetEvent(holding.get());
+    EXPECT_EQ(::WaitForSingleObject(release.get(), 30000), WAIT_OBJECT_0);
+}
+
+TEST(Win32Wallpaper, AFileHeldOpenByAnotherProcessIsNotRead) {
     test::TempFolder folder;
     const auto path = folder.Write("TranscodedWallpaper", SmallBmp());
+    const win32::UniqueKernelHandle holding(::CreateEventW(nullptr, TRUE, FALSE, L"HueglassTestHolding"));
+    const win32::UniqueKernelHandle release(::CreateEventW(nullptr, TRUE, FALSE, L"HueglassTestRelease"));
+    ASSERT_TRUE(holding && release);
+
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_filter=Win32Wallpaper.HolderProcess";
+    ::SetEnvironmentVariableW(L"HUEGLASS_HOLD_FILE", path.c_str());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const BOOL started =
+        ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+    ::SetEnvironmentVariableW(L"HUEGLASS_HOLD_FILE", nullptr);
+    ASSERT_TRUE(started);
+    const win32::UniqueKernelHandle child(process.hProcess), thread(process.hThread);
+    const HANDLE either[] = {holding.get(), child.get()};
+    ASSERT_EQ(::WaitForMultipleObjects(2, either, FALSE, 30000), WAIT_OBJECT_0) << "the helper did not take the file";
+
     win32::Win32FileSystem files;
-    {
-        // A writer that still has the file open, sharing it for reading.
-        const UniqueFile writer(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                              OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(writer);
-        const PictureResult busy = LoadWallpaperBitmap(files, path);
-        EXPECT_FALSE(busy);
-        EXPECT_NE(busy.error.find("cannot be opened"), std::string::npos) << busy.error;
-        EXPECT_TRUE(files.ReadAll(path, 1 << 20)); // an ordinary read shares
-    }
+    const PictureResult busy = LoadWallpaperBitmap(files, path);
+    EXPECT_FALSE(busy);
+    EXPECT_NE(busy.error.find("cannot be opened"), std::string::npos) << busy.error;
+    EXPECT_TRUE(files.ReadAll(path, 1 << 20)); // an ordinary read shares
+
+    ::SetEvent(release.get());
+    ASSERT_EQ(::WaitForSingleObject(child.get(), 30000), WAIT_OBJECT_0);
+    DWORD exitCode = 1;
+    ::GetExitCodeProcess(child.get(), &exitCode);
+    EXPECT_EQ(exitCode, 0u);
     EXPECT_TRUE(LoadWallpaperBitmap(files, path));
 }
 
