@@ -11,7 +11,7 @@ constexpr wchar_t kTitle[] = L"Hueglass";
 } // namespace
 
 MainWindow::MainWindow(UniqueKernelHandle mutex)
-    : form_(MainPorts{*this, system_, files_, profile_, registry_, dialogs_}), CreatedMutex(std::move(mutex)) {}
+    : form_(MainPorts{*this, system_, files_, profile_, registry_, dialogs_, *this, composition_, &pictures_}), CreatedMutex(std::move(mutex)) {}
 
 MainWindow::~MainWindow() = default;
 
@@ -35,7 +35,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (HIWORD(wParam) == 0 || HIWORD(wParam) == 1)
             OnCommand(LOWORD(wParam));
         return 0;
+    case WM_TIMER:
+        form_.OnTimer(static_cast<TimerId>(wParam));
+        return 0;
     case WM_DESTROY:
+        for (TimerId id : std::set<TimerId>(enabledTimers_))
+            Disable(id);
         // FormDestroy: a new copy may start from now on.
         CreatedMutex.reset();
         ::PostQuitMessage(0);
@@ -54,6 +59,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void MainWindow::OnCommand(WORD id) {
     switch (static_cast<MenuCommand>(id)) {
+    case MenuCommand::Enabled:
+        form_.MenuEnabledClick();
+        break;
     case MenuCommand::Close:
         Close1Click();
         break;
@@ -80,6 +88,37 @@ void MainWindow::ShowError(const std::wstring& text) {
 void MainWindow::ShellOpen(const std::wstring& file, const std::wstring& parameters) {
     ::ShellExecuteW(hwnd(), L"open", file.c_str(), parameters.c_str(), L"", SW_SHOWNORMAL);
 }
+
+void MainWindow::ProcessMessages() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Leave the quit for the main loop, which ends the program.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+int MainWindow::MonitorCount() { return ::GetSystemMetrics(SM_CMONITORS); }
+
+std::uintptr_t MainWindow::ForegroundWindow() { return reinterpret_cast<std::uintptr_t>(::GetForegroundWindow()); }
+
+std::uintptr_t MainWindow::MainWindowHandle() { return reinterpret_cast<std::uintptr_t>(hwnd()); }
+
+void MainWindow::Enable(TimerId id) {
+    if (hwnd() != nullptr && ::SetTimer(hwnd(), static_cast<UINT_PTR>(id), IntervalOf(id), nullptr) != 0)
+        enabledTimers_.insert(id);
+}
+
+void MainWindow::Disable(TimerId id) {
+    if (enabledTimers_.erase(id) != 0)
+        ::KillTimer(hwnd(), static_cast<UINT_PTR>(id));
+}
+
+bool MainWindow::IsEnabled(TimerId id) const { return enabledTimers_.count(id) != 0; }
 
 void MainWindow::PostQuit() { ::PostQuitMessage(0); }
 
