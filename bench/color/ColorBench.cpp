@@ -94,8 +94,11 @@ struct Target {
     std::size_t size = 0;
 };
 
+// A fresh buffer is allocated for the decode and released after it, as a
+// load's bitmap is; a reused one stays from one decode to the next.
 std::uint8_t* Buffer(Target& target, std::size_t size, bool fresh) {
     if (fresh || target.size != size) {
+        target.pixels.reset();
         target.pixels.reset(new std::uint8_t[size]);
         target.size = size;
     }
@@ -164,6 +167,8 @@ void BareDecode(benchmark::State& state, const fs::path& path, bool fresh) {
         else
             BarePng(file, target, fresh);
         benchmark::DoNotOptimize(target.pixels.get());
+        if (fresh)
+            target.pixels.reset();
     }
 }
 

@@ -24,7 +24,6 @@ struct PngSession {
     char message[200] = {};
     png_uint_32 width = 0, height = 0;
     int passes = 1;
-    bool alpha = false;
 
     ~PngSession() {
         if (png)
@@ -60,6 +59,11 @@ bool ReadHeader(PngSession& s) {
     png_set_read_fn(s.png, &s, ReadFromStream);
     png_set_sig_bytes(s.png, 8); // checked by the caller
     png_set_user_limits(s.png, MaxPictureSide, MaxPictureSide);
+    // Samples are used as stored, as the colour analysis of every other kind
+    // of picture does: the colour-space chunks are skipped, so libpng applies
+    // no gamma (also not while compositing).
+    static const png_byte ColourSpaceChunks[] = "gAMA\0sRGB\0iCCP\0cHRM";
+    png_set_keep_unknown_chunks(s.png, PNG_HANDLE_CHUNK_NEVER, ColourSpaceChunks, 4);
     png_read_info(s.png, s.info);
 
     const int colorType = png_get_color_type(s.png, s.info);
@@ -74,47 +78,31 @@ bool ReadHeader(PngSession& s) {
         png_set_scale_16(s.png);
     if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
         png_set_gray_to_rgb(s.png);
+    // Transparency composited over white by libpng: without gamma it blends
+    // c * a + 255 * (255 - a), divided by 255 and rounded (16-bit samples at
+    // full precision before scaling), straight into the bitmap's rows.
+    if (png_get_valid(s.png, s.info, PNG_INFO_tRNS) || (colorType & PNG_COLOR_MASK_ALPHA) != 0) {
+        png_color_16 white{};
+        white.red = white.green = white.blue = white.gray = 0xFF; // in the output depth
+        white.index = 0;
+        png_set_background_fixed(s.png, &white, PNG_BACKGROUND_GAMMA_SCREEN, 0, PNG_FP_1);
+    }
     png_set_bgr(s.png);
     s.passes = png_set_interlace_handling(s.png);
     png_read_update_info(s.png, s.info);
     s.width = png_get_image_width(s.png, s.info);
     s.height = png_get_image_height(s.png, s.info);
-    s.alpha = png_get_channels(s.png, s.info) == 4;
-    return png_get_channels(s.png, s.info) >= 3 && png_get_bit_depth(s.png, s.info) == 8;
+    return png_get_channels(s.png, s.info) == 3 && png_get_bit_depth(s.png, s.info) == 8;
 }
 
-// Blends one row of blue, green, red, alpha over white.
-void CompositeOverWhite(const std::uint8_t* bgra, std::uint8_t* bgr, png_uint_32 width) {
-    for (png_uint_32 x = 0; x < width; ++x) {
-        const unsigned a = bgra[4 * x + 3];
-        for (int c = 0; c < 3; ++c)
-            bgr[3 * x + c] = static_cast<std::uint8_t>((bgra[4 * x + c] * a + 255 * (255 - a) + 127) / 255);
-    }
-}
-
-// Opaque pictures decode straight into the bitmap. Pictures with alpha go
-// through `scratch`: one row of 4 bytes per pixel, or for interlaced ones the
-// whole picture, since the passes fill each row in turn.
-bool ReadPixels(PngSession& s, std::uint8_t* pixels, std::size_t stride, std::uint8_t* scratch) {
+// Every row of every pass goes straight into the bitmap; the passes of an
+// interlaced picture fill in each row in turn.
+bool ReadPixels(PngSession& s, std::uint8_t* pixels, std::size_t stride) {
     if (setjmp(png_jmpbuf(s.png)))
         return false;
-    const std::size_t scratchStride = static_cast<std::size_t>(s.width) * 4;
-    for (int pass = 0; pass < s.passes; ++pass) {
-        for (png_uint_32 y = 0; y < s.height; ++y) {
-            std::uint8_t* row = pixels + y * stride;
-            if (!s.alpha) {
-                png_read_row(s.png, row, nullptr);
-            } else if (s.passes == 1) {
-                png_read_row(s.png, scratch, nullptr);
-                CompositeOverWhite(scratch, row, s.width);
-            } else {
-                png_read_row(s.png, scratch + y * scratchStride, nullptr);
-            }
-        }
-    }
-    if (s.alpha && s.passes > 1)
+    for (int pass = 0; pass < s.passes; ++pass)
         for (png_uint_32 y = 0; y < s.height; ++y)
-            CompositeOverWhite(scratch + y * scratchStride, pixels + y * stride, s.width);
+            png_read_row(s.png, pixels + y * stride, nullptr);
     return true;
 }
 
@@ -143,15 +131,10 @@ PictureResult DecodePng(IReadStream& stream) {
     const int width = static_cast<int>(session.width);
     const int height = static_cast<int>(session.height);
     auto bitmap = Bitmap24::Allocate(width, height);
-    std::unique_ptr<std::uint8_t[]> scratch;
-    if (bitmap && session.alpha) {
-        const std::size_t rows = session.passes > 1 ? session.height : 1;
-        scratch.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(width) * 4 * rows]);
-    }
-    if (!bitmap || (session.alpha && !scratch))
+    if (!bitmap)
         return PictureResult::Fail("not enough memory for a picture of " + std::to_string(width) + " x " +
                                    std::to_string(height) + " pixels");
-    if (!ReadPixels(session, bitmap->Data(), bitmap->Stride(), scratch.get()))
+    if (!ReadPixels(session, bitmap->Data(), bitmap->Stride()))
         return PictureResult::Fail(std::string("not a readable PNG picture: ") + session.message);
     return PictureResult::Ok(std::move(*bitmap));
 }

@@ -195,7 +195,20 @@ Bytes MakePng(const PngFormat& f, int width, int height, std::vector<TColor>& ex
                     std::equal(spec.transparentKey.begin(), spec.transparentKey.end(), values.begin()))
                     a = 0;
             }
-            expected.push_back(Rgb(OverWhite(r, a), OverWhite(g, a), OverWhite(b, a)));
+            if (f.bitDepth == 16 && (channels == 2 || channels == 4)) {
+                // Sixteen-bit pictures are composited at full precision, then
+                // scaled to 8 bits.
+                const unsigned a16 = values.back();
+                const auto over16 = [a16](unsigned c16) {
+                    const std::uint64_t blended = (std::uint64_t{c16} * a16 + 65535ull * (65535 - a16) + 32767) / 65535;
+                    return static_cast<unsigned>((blended * 255 + 32767) / 65535);
+                };
+                const bool grey = channels <= 2;
+                const unsigned r16 = values[0], g16 = grey ? r16 : values[1], b16 = grey ? r16 : values[2];
+                expected.push_back(Rgb(over16(r16), over16(g16), over16(b16)));
+            } else {
+                expected.push_back(Rgb(OverWhite(r, a), OverWhite(g, a), OverWhite(b, a)));
+            }
             for (const unsigned v : values) {
                 if (f.bitDepth == 16) {
                     row.push_back(static_cast<std::uint8_t>(v & 0xFF));
@@ -242,12 +255,15 @@ TEST(DecodePng, EveryColourTypeAndDepth) {
     }
 }
 
-TEST(DecodePng, TransparencyReadsAsWhite) {
-    test::PngSpec spec{2, 1, PNG_COLOR_TYPE_RGBA, 8, false, {{10, 20, 30, 0, 200, 100, 0, 128}}, {}, {}, {}};
-    const PictureResult picture = DecodePng(test::EncodePng(spec));
-    ASSERT_TRUE(picture) << picture.error;
-    EXPECT_EQ(ColorAt(*picture.bitmap, 0, 0), clWhite);
-    EXPECT_EQ(ColorAt(*picture.bitmap, 1, 0), Rgb(227, 177, 127)); // half covered: halfway to white
+TEST(DecodePng, TransparencyReadsAsWhiteWhateverTheGamma) {
+    // The samples are blended as stored: a file gamma changes nothing.
+    for (const double gamma : {0.0, 0.45455, 1.0}) {
+        test::PngSpec spec{2, 1, PNG_COLOR_TYPE_RGBA, 8, false, {{10, 20, 30, 0, 200, 100, 0, 128}}, {}, {}, {}, gamma};
+        const PictureResult picture = DecodePng(test::EncodePng(spec));
+        ASSERT_TRUE(picture) << picture.error;
+        EXPECT_EQ(ColorAt(*picture.bitmap, 0, 0), clWhite) << gamma;
+        EXPECT_EQ(ColorAt(*picture.bitmap, 1, 0), Rgb(227, 177, 127)) << gamma; // half covered: halfway to white
+    }
 }
 
 TEST(DecodePng, TruncatedAndDamagedFilesAreRefused) {

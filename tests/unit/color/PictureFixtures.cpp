@@ -100,6 +100,8 @@ Bytes EncodePng(const PngSpec& spec) {
             key.red = spec.transparentKey[0], key.green = spec.transparentKey[1], key.blue = spec.transparentKey[2];
         png_set_tRNS(png, info, nullptr, 0, &key);
     }
+    if (spec.gamma != 0)
+        png_set_gAMA(png, info, spec.gamma);
     png_write_info(png, info);
     if (spec.bitDepth == 16)
         png_set_swap(png); // rows are given little-endian, as the test writes them

@@ -32,6 +32,7 @@ struct PngSpec {
     std::vector<TColor> palette;               // for palette pictures
     std::vector<std::uint8_t> paletteAlpha;    // tRNS of palette pictures
     std::vector<std::uint16_t> transparentKey; // tRNS of grey (1 value) or RGB (3 values)
+    double gamma = 0;                          // a gAMA chunk when not 0
 };
 Bytes EncodePng(const PngSpec& spec);
 
