@@ -167,7 +167,9 @@ void MainForm::InitTimers() {
 }
 
 void MainForm::OnTimer(TimerId id) {
-    if (state_ != State::Running)
+    // A tick already queued when its timer was stopped is dropped: a fade
+    // must not take a step after the loop was restarted.
+    if (state_ != State::Running || !ports_.timers.IsEnabled(id))
         return;
     switch (id) {
     case TimerId::Background:
@@ -196,7 +198,7 @@ void MainForm::TimerBackgroundTimer() {
     const std::wstring path = WallpaperPath();
     if (path.empty()) {
         if (AppOptions_.UseBgColor) {
-            const TColor background = ports_.composition.GetSysColor(SysColor::Background);
+            const TColor background = ports_.composition.SystemColor(SysColor::Background);
             if (background != LastBgColor) {
                 colorizer_.SetColorFromWallBg(background);
                 LastBgColor = background;
