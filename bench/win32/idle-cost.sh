@@ -32,7 +32,7 @@ run() {
     rm -rf "$dir" && mkdir -p "$dir"
     cp "$repo/build/mingw/bin/Hueglass.exe" "$repo/build/mingw/testbin/dwmapi.dll" "$dir/"
     cp "$repo/build/mingw/bench/idle_loop.exe" "$dir/"
-    /usr/lib/wine/wineserver -p
+    /usr/lib/wine/wineserver -p || true # may already run for this prefix
     # A full-HD wallpaper that stays unchanged.
     convert -size 1920x1080 gradient:'#1060c0-#e08020' "$dir/wallpaper.jpg"
     /usr/lib/wine/wine64 reg add 'HKCU\Control Panel\Desktop' /v Wallpaper /d "Z:${dir//\//\\}\\wallpaper.jpg" /f >/dev/null 2>&1
