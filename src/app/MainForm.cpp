@@ -39,6 +39,8 @@ void MainForm::FormCreate() {
 
     AppOptions_ = LoadSettings(ports_.profile, IniFileName_, IsWindows10OrHigher(ports_.system));
     menuEnabledChecked_ = AppOptions_.AppEnabled;
+    InitDefaultMenu();
+    LoadCustomColorCache();
 
     WarnIfAutoColorizationOn();
 
@@ -103,6 +105,10 @@ void MainForm::InitVisualStyle() {
         const auto light = ports_.registry.ReadDword(kPersonalizeKey, L"SystemUsesLightTheme");
         bDarkSystemTheme = !light || *light == 0;
     }
+    // The Personalize item shows the image of the Windows personalization
+    // settings.
+    tray_->SetPersonalizeImage(AddBackslash(ports_.system.WindowsFolder()) + L"System32\\Themecpl.dll");
+    TrayMenu[TrayItem::MnuStartDisplay].image = MenuImage::DisplayIco;
 }
 
 void MainForm::DeferredStart() {
@@ -110,6 +116,7 @@ void MainForm::DeferredStart() {
         return;
     state_ = State::Running;
     InitTimers();
+    tray_->ShowTrayIcon();
 }
 
 void MainForm::FormClose() {
@@ -120,6 +127,8 @@ void MainForm::FormClose() {
     } catch (const SettingsWriteError& error) {
         ports_.host.ShowError(error.message());
     }
+    if (!SaveCustomColorCache())
+        ports_.host.ShowError(L"Unable to write to " + CustomColorFile);
     state_ = State::Closed;
 }
 
@@ -163,7 +172,8 @@ void MainForm::InitTimers() {
     }
     trayHint_ = menuEnabledChecked_ ? L"Hueglass (Setting the Accent color via " + source + L")"
                                     : L"Hueglass is disabled";
-    ports_.host.RefreshTrayMenu();
+    tray_->SetTrayTip(trayHint_);
+    RefreshTrayMenu();
 }
 
 void MainForm::OnTimer(TimerId id) {
@@ -183,6 +193,10 @@ void MainForm::OnTimer(TimerId id) {
         break;
     case TimerId::WallpaperSettle:
         WallpaperSettled();
+        break;
+    case TimerId::DpiSettle:
+        ports_.timers.Disable(TimerId::DpiSettle);
+        UpdateTrayIcons(false);
         break;
     default:
         break;
@@ -245,8 +259,16 @@ void MainForm::SetColorFromWall(std::wstring sMainWall) {
     if (!picture)
         return; // the colour on screen stays; nothing to report
     try {
-        const TColor colour =
-            ImageColor(picture.bitmap->View(), AppOptions_.nColorMode, AppOptions_.IgnoreDarkLigthColors);
+        // A colour the user set by hand for this wallpaper wins.
+        TColor colour = NoCustomColor;
+        std::int32_t index = -1;
+        if (AppOptions_.RememberCustomColors)
+            colour = IsThisColorSet(CustomColorList, ports_.files, sMainWall, *picture.bitmap, index);
+        if (colour == NoCustomColor) {
+            colour = ImageColor(picture.bitmap->View(), AppOptions_.nColorMode, AppOptions_.IgnoreDarkLigthColors);
+            index = -1;
+        }
+        ShowManualColorItem(index);
         picture.bitmap.reset(); // the picture is not needed while messages run
         ports_.host.ProcessMessages();
         if (state_ != State::Running && state_ != State::WaitingForStart)
@@ -269,7 +291,7 @@ void MainForm::TimerIconTimer() {
 
 void MainForm::MenuEnabledClick() {
     menuEnabledChecked_ = !menuEnabledChecked_;
-    ports_.host.RefreshTrayMenu();
+    RefreshTrayMenu();
     LastWallpaper = -1; // the next tick handles the wallpaper again
     InitTimers();
     try {

@@ -8,10 +8,13 @@
 #include "color/Bitmap.h"
 #include "colorize/Colorizer.h"
 #include "dialogs/MsgBox.h"
+#include "manual/CustomColors.h"
 #include "platform/FileSystem.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "platform/SystemInfo.h"
+#include "tray/TrayHost.h"
+#include "tray/TrayMenu.h"
 
 #include <cstdint>
 #include <optional>
@@ -80,6 +83,37 @@ public:
     bool bDarkSystemTheme = false;
     std::uintptr_t LastForegroundWindow = 0;
 
+    // ----- Tray icon and menu; colours remembered per wallpaper -----
+    // The window's notification-area icon; until one is attached, requests
+    // to it are dropped.
+    void AttachTray(ITrayHost& tray) { tray_ = &tray; }
+    // The menu follows the loop's state and source; the icon is set afresh.
+    void RefreshTrayMenu();
+    void UpdateTrayIcons(bool bActiveOnly);
+    // The item a double click runs, from DoubleClickAction.
+    void InitDefaultMenu();
+    void TrayDblClick();
+    void MnuStartDisplayClick();
+    void MnuDonateClick();
+    void Settings2Click();
+    void About1Click();
+    void MnuClearCurrentManualColorClick();
+    // A second copy of the program was started: say that this one runs.
+    void SecondInstance();
+    void LoadCustomColorCache();
+    // False when the file could not be written.
+    bool SaveCustomColorCache();
+    // Remembers colour for the wallpaper at path whose picture is given (when
+    // RememberCustomColors is on), shows "&Reset Manual Color" for it and
+    // writes the file; a failed write is left for the save at the end.
+    void SaveCustomColor(const std::wstring& wallpaper, const Bitmap24& picture, TColor colour);
+    // "&Reset Manual Color" for the entry at index, or hidden for -1.
+    void ShowManualColorItem(std::int32_t index);
+
+    TTrayMenu TrayMenu;
+    ::hg::CustomColorList CustomColorList;
+    std::wstring CustomColorFile; // "CustomColorCache.Settings" in the data folder
+
 private:
     class AnimeTimer final : public FadeTimer {
     public:
@@ -91,6 +125,10 @@ private:
     private:
         ITimers& timers_;
     };
+    NullTrayHost nullTray_;
+    ITrayHost* tray_ = &nullTray_;
+    // After "&Reset Manual Color": the wallpaper's colour is made afresh.
+    void RestartAutomaticColor();
 
     void WarnIfCompositionOff();
     void WarnIfAutoColorizationOn();

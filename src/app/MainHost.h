@@ -28,8 +28,6 @@ public:
     // Window handles as plain numbers: the foreground window and our own.
     virtual std::uintptr_t ForegroundWindow() = 0;
     virtual std::uintptr_t MainWindowHandle() = 0;
-    // The tray's menu and tooltip follow the logic's state.
-    virtual void RefreshTrayMenu() {}
 };
 
 } // namespace hg

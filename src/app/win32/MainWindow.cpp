@@ -8,10 +8,17 @@ namespace hg::win32 {
 
 namespace {
 constexpr wchar_t kTitle[] = L"Hueglass";
+// One-shot timer: the tray icon is drawn afresh a while after a change of
+// resolution, once the shell has settled on its new size.
 } // namespace
 
 MainWindow::MainWindow(UniqueKernelHandle mutex)
-    : form_(MainPorts{*this, system_, files_, profile_, registry_, dialogs_, *this, composition_, &pictures_}), CreatedMutex(std::move(mutex)) {}
+    : form_(MainPorts{*this, system_, files_, profile_, registry_, dialogs_, *this, composition_, &pictures_}),
+      tray_(static_cast<UINT>(AppMessage::TrayCallback),
+            {[this] { form_.TrayDblClick(); }, [this]() -> const TTrayMenu& { return form_.TrayMenu; }}),
+      CreatedMutex(std::move(mutex)) {
+    form_.AttachTray(tray_);
+}
 
 MainWindow::~MainWindow() = default;
 
@@ -23,9 +30,17 @@ bool MainWindow::Create() {
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT result = 0; tray_.HandleMessage(message, wParam, lParam, result))
+        return result;
     switch (message) {
     case WM_CREATE:
+        tray_.Attach(hwnd());
         form_.FormCreate();
+        return 0;
+    case WM_DPICHANGED:
+        // The tray image is refreshed once the shell has settled; a one-shot
+        // timer instead of blocking the thread for the wait.
+        Enable(TimerId::DpiSettle);
         return 0;
     case WM_CLOSE:
         // Closing the hidden window only hides it; "E&xit" ends the program.
@@ -41,6 +56,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         for (TimerId id : std::set<TimerId>(enabledTimers_))
             Disable(id);
+        tray_.Remove();
         // FormDestroy: a new copy may start from now on.
         CreatedMutex.reset();
         ::PostQuitMessage(0);
@@ -52,8 +68,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         form_.DeferredStart();
         return 0;
     }
-    if (message == static_cast<UINT>(AppMessage::SecondInstance))
+    if (message == static_cast<UINT>(AppMessage::SecondInstance)) {
+        form_.SecondInstance();
         return 0;
+    }
     return Window::HandleMessage(message, wParam, lParam);
 }
 
@@ -61,6 +79,21 @@ void MainWindow::OnCommand(WORD id) {
     switch (static_cast<MenuCommand>(id)) {
     case MenuCommand::Enabled:
         form_.MenuEnabledClick();
+        break;
+    case MenuCommand::StartDisplay:
+        form_.MnuStartDisplayClick();
+        break;
+    case MenuCommand::ClearCurrentManualColor:
+        form_.MnuClearCurrentManualColorClick();
+        break;
+    case MenuCommand::Settings:
+        form_.Settings2Click();
+        break;
+    case MenuCommand::Donate:
+        form_.MnuDonateClick();
+        break;
+    case MenuCommand::About:
+        form_.About1Click();
         break;
     case MenuCommand::Close:
         Close1Click();
@@ -74,6 +107,7 @@ void MainWindow::Close1Click() {
     if (form_.state() == MainForm::State::Closed)
         return;
     form_.FormClose();
+    tray_.Remove();
     ::DestroyWindow(hwnd());
 }
 

@@ -11,6 +11,7 @@
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32SystemInfo.h"
 #include "platform/win32/Window.h"
+#include "tray/win32/Win32Tray.h"
 
 #include <memory>
 #include <set>
@@ -56,6 +57,8 @@ private:
     Win32Pictures pictures_;
     std::set<TimerId> enabledTimers_;
     MainForm form_;
+    // The notification-area icon and its menu, attached to form_.
+    Win32Tray tray_;
     UniqueKernelHandle CreatedMutex;
 };
 

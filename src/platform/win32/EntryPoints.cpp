@@ -19,6 +19,7 @@ struct Libraries {
     UniqueModule dwmapi{::LoadLibraryW(L"dwmapi.dll")};
     UniqueModule uxtheme{::LoadLibraryW(L"uxtheme.dll")};
     UniqueModule comctl32{::LoadLibraryW(L"comctl32.dll")};
+    UniqueModule shcore{::LoadLibraryW(L"shcore.dll")};
     EntryPoints points;
 
     Libraries() {
@@ -26,6 +27,10 @@ struct Libraries {
         points.SetColorizationParams = Lookup<SetColorizationParamsFn>(dwmapi.get(), MAKEINTRESOURCEA(131));
         points.SetAccentColorPreference = Lookup<SetAccentColorPreferenceFn>(uxtheme.get(), MAKEINTRESOURCEA(122));
         points.TaskDialogIndirect = Lookup<TaskDialogIndirectFn>(comctl32.get(), "TaskDialogIndirect");
+        points.GetDpiForMonitor = Lookup<GetDpiForMonitorFn>(shcore.get(), "GetDpiForMonitor");
+        points.SystemParametersInfoForDpi =
+            Lookup<SystemParametersInfoForDpiFn>(::GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi");
+        points.LoadIconWithScaleDown = Lookup<LoadIconWithScaleDownFn>(comctl32.get(), "LoadIconWithScaleDown");
     }
 };
 

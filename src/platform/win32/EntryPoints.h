@@ -26,12 +26,20 @@ using GetColorizationParamsFn = HRESULT(WINAPI*)(DwmColorizationRecord*);
 using SetColorizationParamsFn = HRESULT(WINAPI*)(const DwmColorizationRecord*, UINT);
 using SetAccentColorPreferenceFn = HRESULT(WINAPI*)(const COLORREF* pair, int);
 using TaskDialogIndirectFn = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int type, UINT* dpiX, UINT* dpiY);
+using LoadIconWithScaleDownFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int cx, int cy, HICON*);
+using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT action, UINT param, PVOID value, UINT winIni, UINT dpi);
 
 struct EntryPoints {
     GetColorizationParamsFn GetColorizationParams = nullptr;    // dwmapi #127
     SetColorizationParamsFn SetColorizationParams = nullptr;    // dwmapi #131
     SetAccentColorPreferenceFn SetAccentColorPreference = nullptr; // uxtheme #122
     TaskDialogIndirectFn TaskDialogIndirect = nullptr;          // comctl32 v6
+    // Resolution per monitor (Windows 8.1 and later; Windows 10 for the
+    // metrics): without them, the system resolution counts everywhere.
+    GetDpiForMonitorFn GetDpiForMonitor = nullptr;              // shcore
+    SystemParametersInfoForDpiFn SystemParametersInfoForDpi = nullptr; // user32
+    LoadIconWithScaleDownFn LoadIconWithScaleDown = nullptr;    // comctl32 v6
 };
 
 // Looks the entry points up on first use; the libraries stay loaded until the

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Renders the program's images from their drawings in resources/images/*.svg:
+# one PNG per pixel size in resources/images/rendered/, and one .ico per image
+# holding all its sizes (what Hueglass.rc embeds). Each size is rendered from
+# the drawing itself, so no size is a scaled copy of another.
+# Needs rsvg-convert (librsvg2-bin) and ImageMagick; the results are committed,
+# so a build never needs them.
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+images=$repo/resources/images
+out=$images/rendered
+mkdir -p "$out"
+
+# The sizes the menu and the tray use: 16 px at 96 dpi up to 48 px at 288 dpi,
+# and 64 px for the largest list entries.
+sizes="16 20 24 28 32 40 48 64"
+
+render() { # name [extra sizes]
+    local name=$1 extra=${2:-}
+    local files=()
+    for size in $sizes $extra; do
+        local png=$out/$name-$size.png
+        rsvg-convert -w "$size" -h "$size" -f png -o "$png" "$images/$name.svg"
+        files+=("$png")
+    done
+    # ICO entries up to 64 px as 32-bit bitmaps with alpha, larger ones as PNG.
+    convert "${files[@]}" "$images/$name.ico"
+}
+
+command -v rsvg-convert >/dev/null || { echo "rsvg-convert missing (apt-get install librsvg2-bin)" >&2; exit 1; }
+command -v convert >/dev/null || { echo "ImageMagick missing" >&2; exit 1; }
+
+render hueglass 256   # also the program's own icon
+render win78
+render win10b
+render win10w
+render close
+render donate
+echo "rendered into $out and $images/*.ico"
