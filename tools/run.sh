@@ -26,11 +26,9 @@ echo "no display: running Hueglass under Xvfb; a screenshot goes to $shot"
 xvfb-run -a -s '-screen 0 1280x800x24' bash -c '
     /usr/lib/wine/wine64 "$1" &
     pid=$!
-    for _ in $(seq 1 50); do
-        /usr/lib/wine/wine64 cmd /c exit 0 >/dev/null 2>&1 && break
-    done
-    sleep 5  # let the tray settle before the picture is taken
+    sleep 8  # start-up in a new prefix, then the tray icon settles
+    
     import -window root "$2"
-    echo "screenshot saved: $2"
+    echo "screenshot saved: $2 (Hueglass keeps running; Ctrl+C ends it)"
     wait $pid
 ' _ "$exe" "$shot"

@@ -27,11 +27,5 @@ bash tools/wine-prefix.sh "$WINEPREFIX" win10
 /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 /usr/lib/wine/wineserver -w
 
-run_windows_tests() {
-    /usr/lib/wine/wineserver -p
-    trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true' EXIT
-    ctest --preset mingw
-}
-export -f run_windows_tests
-xvfb-run -a -s '-screen 0 1280x800x24' bash -c run_windows_tests || status=1
+xvfb-run -a -s '-screen 0 1280x800x24' bash tools/run-windows-tests.sh || status=1
 exit $status

@@ -1,6 +1,10 @@
 #include "app/MainForm.h"
 
+#include "color/ImageColor.h"
+#include "color/Wallpaper.h"
 #include "dialogs/Warnings.h"
+
+#include <exception>
 
 namespace hg {
 
@@ -10,7 +14,11 @@ constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop\\";
 constexpr wchar_t kAutoColorization[] = L"AutoColorization";
 } // namespace
 
-MainForm::MainForm(MainPorts ports) : ports_(ports), location_(ports.system, ports.files) {}
+MainForm::MainForm(MainPorts ports)
+    : ports_(ports), location_(ports.system, ports.files), timerAnime_(ports.timers),
+      colorizer_(ports.composition, timerAnime_, [this] {
+          return ColorizeOptions{AppOptions_.Intensity, AppOptions_.ColorizeSysColors, AppOptions_.FadeColor};
+      }) {}
 
 void MainForm::FormCreate() {
     state_ = State::Creating;
@@ -37,6 +45,8 @@ void MainForm::FormCreate() {
     WarnIfAutoColorizationOn();
 
     LastForegroundWindow = 0;
+    colorizer_.SeedFromComposition();
+    LastWallpaper = ports_.files.FileAge(WallpaperPath());
     LastBgColor = static_cast<TColor>(-1);
     InitVisualStyle();
 
@@ -105,11 +115,13 @@ void MainForm::DeferredStart() {
     if (state_ != State::WaitingForStart)
         return;
     state_ = State::Running;
-    RefreshTrayMenu();
+    InitTimers();
     tray_->ShowTrayIcon();
 }
 
 void MainForm::FormClose() {
+    for (TimerId id : {TimerId::Icon, TimerId::Background, TimerId::Anime, TimerId::WallpaperSettle})
+        ports_.timers.Disable(id);
     try {
         SaveSettings(ports_.profile, IniFileName_, AppOptions_, menuEnabledChecked_);
     } catch (const SettingsWriteError& error) {
@@ -118,6 +130,175 @@ void MainForm::FormClose() {
     if (!SaveCustomColorCache())
         ports_.host.ShowError(L"Unable to write to " + CustomColorFile);
     state_ = State::Closed;
+}
+
+} // namespace hg
+
+namespace hg {
+
+std::wstring MainForm::WallpaperPath() {
+    return CurrentWallpaperPath(ports_.registry, ports_.files, ports_.host.MonitorCount(),
+                                AppOptions_.DualMonWallSlideUseMon, AreWeOnWindows8);
+}
+
+void MainForm::InitTimers() {
+    ports_.timers.Disable(TimerId::Background);
+    ports_.timers.Disable(TimerId::Icon);
+    ports_.timers.Disable(TimerId::WallpaperSettle);
+    colorizer_.StopFade(); // a running fade stays at the colour it reached
+
+    std::wstring source;
+    if (menuEnabledChecked_) {
+        switch (AppOptions_.Mode) {
+        case 0:
+            source = L"wallpaper";
+            SetColorFromWall(L"");
+            ports_.timers.Enable(TimerId::Background);
+            break;
+        case 1:
+            source = L"active application icon";
+            ports_.timers.Enable(TimerId::Icon);
+            break;
+        case 2:
+            source = L"active application contents";
+            ports_.timers.Enable(TimerId::Icon);
+            break;
+        default:
+            break;
+        }
+    } else {
+        // Off: the colour last shown is applied again and stays.
+        colorizer_.SetCompositionColor(colorizer_.LastAeroColor, AppOptions_.Intensity, true, -1, -1);
+    }
+    trayHint_ = menuEnabledChecked_ ? L"Hueglass (Setting the Accent color via " + source + L")"
+                                    : L"Hueglass is disabled";
+    tray_->SetTrayTip(trayHint_);
+    RefreshTrayMenu();
+}
+
+void MainForm::OnTimer(TimerId id) {
+    // A tick already queued when its timer was stopped is dropped: a fade
+    // must not take a step after the loop was restarted.
+    if (state_ != State::Running || !ports_.timers.IsEnabled(id))
+        return;
+    switch (id) {
+    case TimerId::Background:
+        TimerBackgroundTimer();
+        break;
+    case TimerId::Icon:
+        TimerIconTimer();
+        break;
+    case TimerId::Anime:
+        colorizer_.TimerAnimeTimer();
+        break;
+    case TimerId::WallpaperSettle:
+        WallpaperSettled();
+        break;
+    case TimerId::DpiSettle:
+        ports_.timers.Disable(TimerId::DpiSettle);
+        UpdateTrayIcons(false);
+        break;
+    default:
+        break;
+    }
+}
+
+void MainForm::TimerBackgroundTimer() {
+    if (!menuEnabledChecked_)
+        return;
+    // Off while the tick runs: ticks never overlap, and the next one comes a
+    // full interval after this one ends.
+    ports_.timers.Disable(TimerId::Background);
+    const std::wstring path = WallpaperPath();
+    if (path.empty()) {
+        if (AppOptions_.UseBgColor) {
+            const TColor background = ports_.composition.SystemColor(SysColor::Background);
+            if (background != LastBgColor) {
+                colorizer_.SetColorFromWallBg(background);
+                LastBgColor = background;
+            }
+        }
+    } else {
+        const std::int32_t age = ports_.files.FileAge(path);
+        if (age != LastWallpaper) {
+            if (IsWindows10OrHigher(ports_.system)) {
+                // Windows 10 writes the converted wallpaper in steps: read it
+                // once the writer is done. A timer, so the thread stays free.
+                settlingPath_ = path;
+                settlingAge_ = age;
+                ports_.timers.Enable(TimerId::WallpaperSettle);
+                return; // polling resumes when the wallpaper has been handled
+            }
+            SetColorFromWall(path);
+            LastWallpaper = age; // even when no colour could be made
+        }
+    }
+    ResumeBackgroundPolling();
+}
+
+void MainForm::WallpaperSettled() {
+    ports_.timers.Disable(TimerId::WallpaperSettle);
+    if (!menuEnabledChecked_)
+        return;
+    SetColorFromWall(settlingPath_);
+    LastWallpaper = settlingAge_;
+    ResumeBackgroundPolling();
+}
+
+void MainForm::ResumeBackgroundPolling() {
+    if (state_ == State::Running && menuEnabledChecked_ && AppOptions_.Mode == 0)
+        ports_.timers.Enable(TimerId::Background);
+}
+
+void MainForm::SetColorFromWall(std::wstring sMainWall) {
+    if (sMainWall.empty())
+        sMainWall = WallpaperPath();
+    if (sMainWall.empty())
+        return;
+    PictureResult picture = LoadWallpaperBitmap(ports_.files, sMainWall, ports_.pictures);
+    if (!picture)
+        return; // the colour on screen stays; nothing to report
+    try {
+        // A colour the user set by hand for this wallpaper wins.
+        TColor colour = NoCustomColor;
+        std::int32_t index = -1;
+        if (AppOptions_.RememberCustomColors)
+            colour = IsThisColorSet(CustomColorList, ports_.files, sMainWall, *picture.bitmap, index);
+        if (colour == NoCustomColor) {
+            colour = ImageColor(picture.bitmap->View(), AppOptions_.nColorMode, AppOptions_.IgnoreDarkLigthColors);
+            index = -1;
+        }
+        ShowManualColorItem(index);
+        picture.bitmap.reset(); // the picture is not needed while messages run
+        ports_.host.ProcessMessages();
+        if (state_ != State::Running && state_ != State::WaitingForStart)
+            return; // the program was closed meanwhile
+        colorizer_.SetColorFromWallBg(colour);
+    } catch (const std::exception&) {
+        // A failure here (out of memory on a huge picture) leaves the colour
+        // on screen as it is, like a picture that cannot be read.
+    }
+}
+
+void MainForm::TimerIconTimer() {
+    if (!menuEnabledChecked_)
+        return;
+    const std::uintptr_t window = ports_.host.ForegroundWindow();
+    if (window == LastForegroundWindow || window == ports_.host.MainWindowHandle())
+        return;
+    LastForegroundWindow = window;
+}
+
+void MainForm::MenuEnabledClick() {
+    menuEnabledChecked_ = !menuEnabledChecked_;
+    RefreshTrayMenu();
+    LastWallpaper = -1; // the next tick handles the wallpaper again
+    InitTimers();
+    try {
+        SaveSettings(ports_.profile, IniFileName_, AppOptions_, menuEnabledChecked_);
+    } catch (const SettingsWriteError& error) {
+        ports_.host.ShowError(error.message());
+    }
 }
 
 } // namespace hg

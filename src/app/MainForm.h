@@ -1,9 +1,12 @@
 #pragma once
 // The main window's behaviour, free of any window system: start-up checks,
-// settings, the automatic loop's state and the orderly end. The hidden
+// settings, the automatic colour loop and the orderly end. The hidden
 // window of class "TFrmHueglassMain" owns one and forwards to it.
 #include "app/MainHost.h"
 #include "app/Settings.h"
+#include "app/Timers.h"
+#include "color/Bitmap.h"
+#include "colorize/Colorizer.h"
 #include "dialogs/MsgBox.h"
 #include "manual/CustomColors.h"
 #include "platform/FileSystem.h"
@@ -14,11 +17,12 @@
 #include "tray/TrayMenu.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace hg {
 
-using TColor = std::uint32_t;
+class IPlatformPictures;
 
 struct MainPorts {
     IMainHost& host;
@@ -27,6 +31,9 @@ struct MainPorts {
     IProfile& profile;
     IRegistry& registry;
     ITaskDialogHost& dialogs;
+    ITimers& timers;
+    Composition& composition;
+    IPlatformPictures* pictures = nullptr; // readers of the rarer picture kinds, if any
 };
 
 class MainForm {
@@ -45,23 +52,32 @@ public:
     // reported and the program still ends, so the user is never trapped.
     void FormClose();
 
+    // The automatic loop.
+    void InitTimers();
+    void OnTimer(TimerId id);
+    void TimerBackgroundTimer();
+    void TimerIconTimer();
+    void SetColorFromWall(std::wstring sMainWall);
+    void MenuEnabledClick();
+    // The tray icon's tooltip for the loop's state.
+    const std::wstring& TrayHint() const { return trayHint_; }
+
     State state() const { return state_; }
     const TAppOptions& AppOptions() const { return AppOptions_; }
     TAppOptions& AppOptions() { return AppOptions_; }
     bool MenuEnabledChecked() const { return menuEnabledChecked_; }
+    void SetMenuEnabledChecked(bool checked) { menuEnabledChecked_ = checked; }
     const std::wstring& IniFileName() const { return IniFileName_; }
     bool PortableMode() const { return location_.PortableMode(); }
+    Colorizer& colorizer() { return colorizer_; }
 
-    // Fields of the main window, named as the rest of the program knows them.
+    // Fields of the main window, named as the rest of the program knows them
+    // (the colour last applied and the fade's fields live in the Colorizer).
     bool bInWarning = false;
     bool bIsPicking = false;
     std::int32_t LastWallpaper = -1;
-    TColor LastAeroColor = 0;
     TColor LastBgColor = static_cast<TColor>(-1);
     TColor LastPickColor = 0;
-    std::int32_t CurrentStep = 0;
-    TColor OldAeroColor = 0;
-    TColor NewAeroColor = 0;
     bool AreWeOnWindows10 = false;
     bool AreWeOnWindows8 = false;
     bool bDarkSystemTheme = false;
@@ -99,6 +115,16 @@ public:
     std::wstring CustomColorFile; // "CustomColorCache.Settings" in the data folder
 
 private:
+    class AnimeTimer final : public FadeTimer {
+    public:
+        explicit AnimeTimer(ITimers& timers) : timers_(timers) {}
+        void Enable() override { timers_.Enable(TimerId::Anime); }
+        void Disable() override { timers_.Disable(TimerId::Anime); }
+        bool IsEnabled() const override { return timers_.IsEnabled(TimerId::Anime); }
+
+    private:
+        ITimers& timers_;
+    };
     NullTrayHost nullTray_;
     ITrayHost* tray_ = &nullTray_;
     // After "&Reset Manual Color": the wallpaper's colour is made afresh.
@@ -107,13 +133,23 @@ private:
     void WarnIfCompositionOff();
     void WarnIfAutoColorizationOn();
     void OpenPersonalization();
+    std::wstring WallpaperPath();
+    void WallpaperSettled();
+    // The background poll runs again, unless the loop stopped meanwhile.
+    void ResumeBackgroundPolling();
 
     MainPorts ports_;
     SettingsLocation location_;
+    AnimeTimer timerAnime_;
+    Colorizer colorizer_;
     State state_ = State::Creating;
     TAppOptions AppOptions_;
     std::wstring IniFileName_;
     bool menuEnabledChecked_ = true;
+    std::wstring trayHint_;
+    // A changed wallpaper waiting for its writer to finish.
+    std::wstring settlingPath_;
+    std::int32_t settlingAge_ = -1;
 };
 
 } // namespace hg

@@ -95,6 +95,6 @@ void MainForm::SaveCustomColor(const std::wstring& wallpaper, const Bitmap24& pi
     SaveCustomColorCache();
 }
 
-void MainForm::RestartAutomaticColor() { RefreshTrayMenu(); }
+void MainForm::RestartAutomaticColor() { InitTimers(); }
 
 } // namespace hg

@@ -1,6 +1,7 @@
 #pragma once
 // Port: what the main window's logic asks of its window and of the user
 // interface services around it.
+#include <cstdint>
 #include <string>
 
 namespace hg {
@@ -19,6 +20,14 @@ public:
     // Opens a program or document with the shell ("open"), the main window
     // as parent.
     virtual void ShellOpen(const std::wstring& file, const std::wstring& parameters) = 0;
+
+    // Lets pending window messages run once (the wallpaper colour operation
+    // does so between finding a colour and applying it).
+    virtual void ProcessMessages() = 0;
+    virtual int MonitorCount() = 0;
+    // Window handles as plain numbers: the foreground window and our own.
+    virtual std::uintptr_t ForegroundWindow() = 0;
+    virtual std::uintptr_t MainWindowHandle() = 0;
 };
 
 } // namespace hg

@@ -10,12 +10,10 @@ namespace {
 constexpr wchar_t kTitle[] = L"Hueglass";
 // One-shot timer: the tray icon is drawn afresh a while after a change of
 // resolution, once the shell has settled on its new size.
-constexpr UINT_PTR kTrayRefreshTimer = 0x7E1;
-constexpr UINT kTrayRefreshDelayMs = 5000;
 } // namespace
 
 MainWindow::MainWindow(UniqueKernelHandle mutex)
-    : form_(MainPorts{*this, system_, files_, profile_, registry_, dialogs_}),
+    : form_(MainPorts{*this, system_, files_, profile_, registry_, dialogs_, *this, composition_, &pictures_}),
       tray_(static_cast<UINT>(AppMessage::TrayCallback),
             {[this] { form_.TrayDblClick(); }, [this]() -> const TTrayMenu& { return form_.TrayMenu; }}),
       CreatedMutex(std::move(mutex)) {
@@ -40,8 +38,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         form_.FormCreate();
         return 0;
     case WM_DPICHANGED:
-        // Instead of blocking the thread for the wait, a one-shot timer.
-        ::SetTimer(hwnd(), kTrayRefreshTimer, kTrayRefreshDelayMs, nullptr);
+        // The tray image is refreshed once the shell has settled; a one-shot
+        // timer instead of blocking the thread for the wait.
+        Enable(TimerId::DpiSettle);
         return 0;
     case WM_CLOSE:
         // Closing the hidden window only hides it; "E&xit" ends the program.
@@ -52,13 +51,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnCommand(LOWORD(wParam));
         return 0;
     case WM_TIMER:
-        if (wParam == kTrayRefreshTimer) {
-            ::KillTimer(hwnd(), kTrayRefreshTimer);
-            form_.UpdateTrayIcons(false);
-            return 0;
-        }
-        break;
+        form_.OnTimer(static_cast<TimerId>(wParam));
+        return 0;
     case WM_DESTROY:
+        for (TimerId id : std::set<TimerId>(enabledTimers_))
+            Disable(id);
         tray_.Remove();
         // FormDestroy: a new copy may start from now on.
         CreatedMutex.reset();
@@ -80,6 +77,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void MainWindow::OnCommand(WORD id) {
     switch (static_cast<MenuCommand>(id)) {
+    case MenuCommand::Enabled:
+        form_.MenuEnabledClick();
+        break;
     case MenuCommand::StartDisplay:
         form_.MnuStartDisplayClick();
         break;
@@ -122,6 +122,37 @@ void MainWindow::ShowError(const std::wstring& text) {
 void MainWindow::ShellOpen(const std::wstring& file, const std::wstring& parameters) {
     ::ShellExecuteW(hwnd(), L"open", file.c_str(), parameters.c_str(), L"", SW_SHOWNORMAL);
 }
+
+void MainWindow::ProcessMessages() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Leave the quit for the main loop, which ends the program.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+int MainWindow::MonitorCount() { return ::GetSystemMetrics(SM_CMONITORS); }
+
+std::uintptr_t MainWindow::ForegroundWindow() { return reinterpret_cast<std::uintptr_t>(::GetForegroundWindow()); }
+
+std::uintptr_t MainWindow::MainWindowHandle() { return reinterpret_cast<std::uintptr_t>(hwnd()); }
+
+void MainWindow::Enable(TimerId id) {
+    if (hwnd() != nullptr && ::SetTimer(hwnd(), static_cast<UINT_PTR>(id), IntervalOf(id), nullptr) != 0)
+        enabledTimers_.insert(id);
+}
+
+void MainWindow::Disable(TimerId id) {
+    if (enabledTimers_.erase(id) != 0)
+        ::KillTimer(hwnd(), static_cast<UINT_PTR>(id));
+}
+
+bool MainWindow::IsEnabled(TimerId id) const { return enabledTimers_.count(id) != 0; }
 
 void MainWindow::PostQuit() { ::PostQuitMessage(0); }
 

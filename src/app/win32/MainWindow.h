@@ -2,6 +2,8 @@
 // The hidden main window of class "TFrmHueglassMain": owns the program's
 // logic and turns window messages into calls on it.
 #include "app/MainForm.h"
+#include "color/win32/Win32Pictures.h"
+#include "colorize/win32/Win32Composition.h"
 #include "dialogs/win32/Win32TaskDialogHost.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32FileSystem.h"
@@ -12,10 +14,11 @@
 #include "tray/win32/Win32Tray.h"
 
 #include <memory>
+#include <set>
 
 namespace hg::win32 {
 
-class MainWindow final : public Window, private IMainHost {
+class MainWindow final : public Window, private IMainHost, private ITimers {
 public:
     explicit MainWindow(UniqueKernelHandle mutex);
     ~MainWindow() override;
@@ -35,12 +38,24 @@ private:
     void PostQuit() override;
     void PostDeferredStart() override;
     void ShellOpen(const std::wstring& file, const std::wstring& parameters) override;
+    void ProcessMessages() override;
+    int MonitorCount() override;
+    std::uintptr_t ForegroundWindow() override;
+    std::uintptr_t MainWindowHandle() override;
+
+    // ITimers: window timers whose ids are the TimerId values.
+    void Enable(TimerId id) override;
+    void Disable(TimerId id) override;
+    bool IsEnabled(TimerId id) const override;
 
     Win32SystemInfo system_;
     Win32FileSystem files_;
     Win32Profile profile_;
     Win32Registry registry_;
     Win32TaskDialogHost dialogs_{L"Hueglass"};
+    Win32Composition composition_;
+    Win32Pictures pictures_;
+    std::set<TimerId> enabledTimers_;
     MainForm form_;
     // The notification-area icon and its menu, attached to form_.
     Win32Tray tray_;

@@ -13,6 +13,10 @@ public:
     std::vector<std::pair<std::wstring, std::wstring>> opened;
     int quits = 0;
     int deferredStarts = 0;
+    int processMessages = 0;
+    int monitors = 1;
+    std::uintptr_t foreground = 0;
+    std::uintptr_t mainWindow = 0x4242;
 
     void ShowPlainMessage(const std::wstring& text) override { messages.push_back(text); }
     void ShowError(const std::wstring& text) override { errors.push_back(text); }
@@ -21,6 +25,10 @@ public:
     void ShellOpen(const std::wstring& file, const std::wstring& parameters) override {
         opened.emplace_back(file, parameters);
     }
+    void ProcessMessages() override { ++processMessages; }
+    int MonitorCount() override { return monitors; }
+    std::uintptr_t ForegroundWindow() override { return foreground; }
+    std::uintptr_t MainWindowHandle() override { return mainWindow; }
 };
 
 } // namespace hg::testing

@@ -1,6 +1,8 @@
 #include "app/MainForm.h"
 
 #include "fakes/app/FakeMainHost.h"
+#include "fakes/app/FakeTimers.h"
+#include "fakes/colorize/FakeComposition.h"
 #include "fakes/dialogs/FakeTaskDialogHost.h"
 #include "fakes/platform/FakePorts.h"
 
@@ -19,7 +21,7 @@ const std::pair<std::wstring, std::wstring> kPersonalize{L"control.exe", L" /nam
 class MainFormTest : public ::testing::Test {
 protected:
     MainForm& Create() {
-        form_ = std::make_unique<MainForm>(MainPorts{host, system, files, profile, registry, dialogs});
+        form_ = std::make_unique<MainForm>(MainPorts{host, system, files, profile, registry, dialogs, timers, composition, nullptr});
         form_->FormCreate();
         return *form_;
     }
@@ -34,6 +36,8 @@ protected:
     FakeProfile profile;
     FakeRegistry registry;
     FakeTaskDialogHost dialogs;
+    FakeTimers timers;
+    fakes::FakeComposition composition;
     std::unique_ptr<MainForm> form_;
 };
 

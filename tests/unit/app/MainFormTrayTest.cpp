@@ -3,6 +3,8 @@
 #include "app/MainForm.h"
 
 #include "fakes/app/FakeMainHost.h"
+#include "fakes/app/FakeTimers.h"
+#include "fakes/colorize/FakeComposition.h"
 #include "fakes/dialogs/FakeTaskDialogHost.h"
 #include "fakes/platform/FakePorts.h"
 #include "fakes/tray/FakeTrayHost.h"
@@ -30,7 +32,7 @@ protected:
     MainForm& Start(std::vector<std::pair<std::wstring, std::wstring>> settings = {}) {
         for (auto& [key, value] : settings)
             profile.values[kIni][key] = value;
-        form_ = std::make_unique<MainForm>(MainPorts{host, system, files, profile, registry, dialogs});
+        form_ = std::make_unique<MainForm>(MainPorts{host, system, files, profile, registry, dialogs, timers, composition, nullptr});
         form_->AttachTray(tray);
         form_->FormCreate();
         return *form_;
@@ -49,6 +51,8 @@ protected:
     FakeRegistry registry;
     FakeTaskDialogHost dialogs;
     FakeTrayHost tray;
+    FakeTimers timers;
+    fakes::FakeComposition composition;
     std::unique_ptr<MainForm> form_;
 };
 

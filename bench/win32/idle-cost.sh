@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Idle cost of Hueglass.exe under Wine: CPU time over 60 s with an unchanged
+# wallpaper, beside the smallest Win32 message-loop program under the same
+# Wine; then the latency from a wallpaper change to the record written.
+# usage: bench/win32/idle-cost.sh [seconds]   (after a mingw build)
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/../.." && pwd)
+seconds=${1:-60}
+export WINEPREFIX=$repo/build/bench-wineprefix WINEDEBUG=-all WINEARCH=win64
+[ -d "$WINEPREFIX" ] || bash "$repo/tools/wine-prefix.sh" "$WINEPREFIX" win10
+
+cpu_ns() { # pid -> CPU time of all its threads in nanoseconds
+    cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ sum += $1 } END { printf "%d", sum }'
+}
+
+measure() { # exe -> "process_ns wineserver_ns" over $seconds
+    local exe=$1 pid server before after sbefore safter
+    /usr/lib/wine/wine64 "$exe" >/dev/null 2>&1 &
+    sleep 5 # let start-up finish: the idle state is what is measured
+    pid=$(pgrep -f "$(basename "$exe")" | head -n 1)
+    server=$(pgrep -x wineserver | head -n 1)
+    before=$(cpu_ns "$pid"); sbefore=$(cpu_ns "$server")
+    sleep "$seconds"
+    after=$(cpu_ns "$pid"); safter=$(cpu_ns "$server")
+    kill "$pid" 2>/dev/null || true
+    wait 2>/dev/null || true
+    echo "$(( after - before )) $(( safter - sbefore ))"
+}
+
+run() {
+    local dir=$repo/build/bench-idle app app_server idle idle_server
+    rm -rf "$dir" && mkdir -p "$dir"
+    cp "$repo/build/mingw/bin/Hueglass.exe" "$repo/build/mingw/testbin/dwmapi.dll" "$dir/"
+    cp "$repo/build/mingw/bench/idle_loop.exe" "$dir/"
+    /usr/lib/wine/wineserver -p || true # may already run for this prefix
+    # A full-HD wallpaper that stays unchanged.
+    convert -size 1920x1080 gradient:'#1060c0-#e08020' "$dir/wallpaper.jpg"
+    /usr/lib/wine/wine64 reg add 'HKCU\Control Panel\Desktop' /v Wallpaper /d "Z:${dir//\//\\}\\wallpaper.jpg" /f >/dev/null 2>&1
+    export WINEDLLOVERRIDES=dwmapi=n,b
+    read -r app app_server < <(measure "$dir/Hueglass.exe")
+    read -r idle idle_server < <(measure "$dir/idle_loop.exe")
+    awk -v a="$app" -v as="$app_server" -v b="$idle" -v bs="$idle_server" -v s="$seconds" 'BEGIN {
+        printf "CPU over %d s: Hueglass.exe %.1f ms (+ wineserver %.1f ms), idle_loop.exe %.1f ms (+ wineserver %.1f ms)\n",
+               s, a / 1e6, as / 1e6, b / 1e6, bs / 1e6
+        if (b + bs > 0) printf "ratio Hueglass/idle_loop, process + wineserver: %.1f\n", (a + as) / (b + bs)
+    }'
+    /usr/lib/wine/wine64 "$repo/build/mingw/bench/wallpaper_latency.exe" | grep -E 'median|FAILED'
+    /usr/lib/wine/wineserver -k
+}
+if [ "${2:-}" = --inner ]; then
+    run
+else
+    xvfb-run -a -s '-screen 0 1280x800x24' bash "$0" "$seconds" --inner
+fi

@@ -1,0 +1,162 @@
+// The accent colour follows the wallpaper: the real program, the test double
+// of dwmapi.dll recording every colorization record written.
+#include "e2e/E2e.h"
+
+#include "color/ImageColor.h"
+#include "color/Wallpaper.h"
+#include "platform/StdFileSystem.h"
+#include "unit/color/PictureFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+namespace hg::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr WORD kEnabled = 1004;
+constexpr WORD kExit = 1009;
+
+struct Record {
+    std::uint32_t color = 0, afterglow = 0, balance = 0;
+};
+
+std::vector<Record> ReadLog(const fs::path& log) {
+    std::vector<Record> records;
+    std::ifstream in(log);
+    std::string line;
+    while (std::getline(in, line)) {
+        Record r;
+        if (std::sscanf(line.c_str(), "Color=0x%x Afterglow=%u ColorBalance=%u", &r.color, &r.afterglow,
+                        &r.balance) == 3)
+            records.push_back(r);
+    }
+    return records;
+}
+
+std::string Describe(const std::vector<Record>& records) {
+    std::string out;
+    char text[64];
+    for (const auto& r : records) {
+        std::snprintf(text, sizeof text, "  Color=0x%08X Afterglow=%u\n", r.color, r.afterglow);
+        out += text;
+    }
+    return out.empty() ? "  (no records)\n" : out;
+}
+
+// A wallpaper of two bands; the wider band's hue wins.
+test::Bytes Wallpaper(TColor wide, TColor narrow) {
+    return test::EncodeJpeg(test::MakeBitmap(320, 200, [&](int x, int) { return x < 220 ? wide : narrow; }));
+}
+
+// The engine's form of the colour the program should make of a file.
+std::uint32_t ExpectedEngineColor(const fs::path& file) {
+    StdFileSystem files;
+    const PictureResult picture = LoadWallpaperBitmap(files, file);
+    EXPECT_TRUE(picture) << picture.error;
+    const TColor c = ImageColor(picture.bitmap->View(), 1, true);
+    return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+
+// Moves the file's last-write time so its age (two-second resolution) differs.
+void Touch(const fs::path& file, int minutesAhead) {
+    HANDLE h = ::CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
+    t.QuadPart += static_cast<ULONGLONG>(minutesAhead) * 60ull * 10000000ull;
+    const FILETIME later{t.LowPart, t.HighPart};
+    ::SetFileTime(h, nullptr, nullptr, &later);
+    ::CloseHandle(h);
+}
+
+class ColorLoop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::error_code ec;
+        fs::remove_all(DataFolder(), ec);
+        wallpaper_ = folder_.path() / L"wallpaper.jpg";
+        Write(Wallpaper(0x00C08020, 0x000000FF), 1);
+        wallpaperValue_.SetString(wallpaper_.wstring());
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(DataFolder(), ec);
+    }
+    void Write(const test::Bytes& bytes, int minutesAhead) {
+        {
+            std::ofstream out(wallpaper_, std::ios::binary | std::ios::trunc);
+            out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        }
+        Touch(wallpaper_, minutesAhead);
+    }
+    std::vector<std::wstring> Environment() const {
+        return {L"WINEDLLOVERRIDES=dwmapi=n,b", L"HUEGLASS_DWM_LOG=" + log().wstring()};
+    }
+    fs::path log() const { return folder_.path() / L"dwm.log"; }
+    // Waits until the last record written carries this colour.
+    bool WaitLastColor(std::uint32_t color, std::chrono::milliseconds timeout = 20s) {
+        return WaitFor(
+            [&] {
+                const auto records = ReadLog(log());
+                return !records.empty() && records.back().color == color;
+            },
+            timeout);
+    }
+
+    WineVersion version_{L"win10"};
+    TestFolder folder_;
+    RegistryValue wallpaperValue_{L"Control Panel\\Desktop", L"Wallpaper"};
+    fs::path wallpaper_;
+};
+
+TEST_F(ColorLoop, StartWritesTheWallpaperColourAndFollowsANewPicture) {
+    const std::uint32_t first = ExpectedEngineColor(wallpaper_);
+    App app(folder_.exe(), Environment());
+    ASSERT_TRUE(WaitLastColor(first)) << "expected Color=" << std::hex << first << " in:\n" << Describe(ReadLog(log()));
+    const Record start = ReadLog(log()).back();
+    EXPECT_EQ(start.afterglow, 70u);
+    EXPECT_EQ(start.balance, 70u);
+
+    Write(Wallpaper(0x0030B040, 0x00FF0000), 5);
+    const std::uint32_t second = ExpectedEngineColor(wallpaper_);
+    ASSERT_NE(second, first);
+    EXPECT_TRUE(WaitLastColor(second)) << "the new picture's colour was not written:\n" << Describe(ReadLog(log()));
+    // Wine has no accent colour entry point in uxtheme: the program runs on.
+    EXPECT_TRUE(app.Running());
+}
+
+TEST_F(ColorLoop, EnabledCommandStopsTheLoopAndStartsItAgain) {
+    const std::uint32_t first = ExpectedEngineColor(wallpaper_);
+    App app(folder_.exe(), Environment());
+    const HWND main = app.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitLastColor(first)) << Describe(ReadLog(log()));
+    const std::size_t before = ReadLog(log()).size();
+
+    app.Command(main, kEnabled);
+    // Off: the last colour is written once more.
+    ASSERT_TRUE(WaitFor([&] { return ReadLog(log()).size() == before + 1; })) << Describe(ReadLog(log()));
+    EXPECT_EQ(ReadLog(log()).back().color, first);
+    EXPECT_TRUE(WaitFor([&] { return ReadIni(SettingsFile(), L"AppEnabled") == L"0"; }));
+
+    Write(Wallpaper(0x0030B040, 0x00FF0000), 5);
+    const std::uint32_t second = ExpectedEngineColor(wallpaper_);
+    // While off, several polling intervals pass without a write.
+    EXPECT_FALSE(WaitFor([&] { return ReadLog(log()).size() > before + 1; }, 3500ms))
+        << "a colour was written while the loop was off:\n" << Describe(ReadLog(log()));
+
+    app.Command(main, kEnabled);
+    EXPECT_TRUE(WaitLastColor(second)) << Describe(ReadLog(log()));
+    EXPECT_TRUE(WaitFor([&] { return ReadIni(SettingsFile(), L"AppEnabled") == L"1"; }));
+
+    app.Command(main, kExit);
+    EXPECT_EQ(app.WaitExit(), 0u);
+}
+
+} // namespace
+} // namespace hg::e2e
