@@ -18,6 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr WORD kEnabled = 1004;
+constexpr WORD kResetManualColor = 1005;
 constexpr WORD kExit = 1009;
 
 struct Record {
@@ -156,6 +157,41 @@ TEST_F(ColorLoop, EnabledCommandStopsTheLoopAndStartsItAgain) {
 
     app.Command(main, kExit);
     EXPECT_EQ(app.WaitExit(), 0u);
+}
+
+TEST_F(ColorLoop, ARememberedColourWinsUntilResetBringsTheExtractedColourBack) {
+    StdFileSystem files;
+    const PictureResult picture = LoadWallpaperBitmap(files, wallpaper_);
+    ASSERT_TRUE(picture) << picture.error;
+    const Bitmap24& b = *picture.bitmap;
+    const int w = b.Width() - 1, h = b.Height() - 1;
+    // "CustomColorCache.Settings" made by hand: header, N, one entry for
+    // this wallpaper's corners and size, remembering 0x00112233.
+    test::ByteWriter file;
+    file.U8(6).Raw({'H', 'G', 'C', 'C', '1', '7'}).Zeros(249).U32(1);
+    file.U32(test::ColorAt(b, 0, 0)).U32(test::ColorAt(b, w, 0)).U32(test::ColorAt(b, 0, h)).U32(test::ColorAt(b, w, h));
+    file.U32(0x00112233).U32(static_cast<std::uint32_t>(fs::file_size(wallpaper_)));
+    fs::create_directories(DataFolder());
+    {
+        std::ofstream out(DataFolder() / L"CustomColorCache.Settings", std::ios::binary);
+        out.write(reinterpret_cast<const char*>(file.bytes.data()), static_cast<std::streamsize>(file.bytes.size()));
+    }
+    ::WritePrivateProfileStringW(L"General", L"RememberCustomColors", L"1", SettingsFile().c_str());
+
+    App app(folder_.exe(), Environment());
+    const HWND main = app.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(WaitLastColor(0x00332211)) << "the remembered colour was not written:\n" << Describe(ReadLog(log()));
+
+    app.Command(main, kResetManualColor);
+    const std::uint32_t extracted = ExpectedEngineColor(wallpaper_);
+    EXPECT_TRUE(WaitLastColor(extracted)) << "reset did not bring the extracted colour back:\n"
+                                          << Describe(ReadLog(log()));
+
+    app.Command(main, kExit);
+    ASSERT_EQ(app.WaitExit(), 0u);
+    // The entry is gone from the file at the save of the end.
+    EXPECT_EQ(fs::file_size(DataFolder() / L"CustomColorCache.Settings"), 260u);
 }
 
 } // namespace
