@@ -74,6 +74,16 @@ void BM_ImageColorAverageFiltered(benchmark::State& state) {
     for (auto _ : state)
         benchmark::DoNotOptimize(hg::ImageColor(Uhd().View(), hg::ColorModeAverage, true));
 }
+// The same with the loop built for older processors.
+void BM_ImageColorAverageFilteredSsse3(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(hg::detail::AverageColorWith(Uhd().View(), true, hg::detail::AverageKernel::Ssse3));
+}
+void BM_ImageColorAverageFilteredPortable(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            hg::detail::AverageColorWith(Uhd().View(), true, hg::detail::AverageKernel::Portable));
+}
 void BM_MemcpyOfTheBitmap(benchmark::State& state) {
     std::unique_ptr<std::uint8_t[]> target(new std::uint8_t[Uhd().SizeBytes()]);
     std::memset(target.get(), 0, Uhd().SizeBytes());
@@ -85,6 +95,8 @@ void BM_MemcpyOfTheBitmap(benchmark::State& state) {
 BENCHMARK(BM_ImageColorPredominant)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImageColorAverage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImageColorAverageFiltered)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImageColorAverageFilteredSsse3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImageColorAverageFilteredPortable)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MemcpyOfTheBitmap)->Unit(benchmark::kMillisecond);
 
 // ----- bare decodes: the library alone, from the file's bytes in memory -----

@@ -134,32 +134,40 @@ void SumAll(const BitmapView& image, ChannelSums& sums) {
 
 // Sums the pixels whose (red + green + blue) div 3 lies in 91..229, that is
 // whose channel total lies in 273..689. Branch-free, so it vectorises once the
-// target can shuffle bytes (the three channels are interleaved).
+// target can shuffle bytes (the three channels are interleaved): it is built
+// for AVX2 and SSSE3 as well and the best the processor has is chosen.
 #if defined(__GNUC__)
 #define HG_ALWAYS_INLINE inline __attribute__((always_inline))
 #else
 #define HG_ALWAYS_INLINE inline
 #endif
 
+// Runs of up to 256 pixels are summed in 16-bit lanes (256 x 255 fits), twice
+// as many per vector as 32-bit sums would allow.
 HG_ALWAYS_INLINE void SumMidTonesBody(const BitmapView& image, ChannelSums& sums) {
+    constexpr int Run = 256;
     std::uint64_t blue = 0, green = 0, red = 0, count = 0;
     for (int y = 0; y < image.height; ++y) {
         const std::uint8_t* row = image.Row(y);
-        // Per-row 32-bit sums: at most 65,535 pixels of 255.
-        std::uint32_t b = 0, g = 0, r = 0, n = 0;
-        for (int x = 0; x < image.width; ++x) {
-            const std::uint32_t pb = row[3 * x], pg = row[3 * x + 1], pr = row[3 * x + 2];
-            const std::uint32_t total = pb + pg + pr;
-            const std::uint32_t keep = 0u - static_cast<std::uint32_t>(total - 273u <= 689u - 273u);
-            b += pb & keep;
-            g += pg & keep;
-            r += pr & keep;
-            n += keep & 1u;
+        for (int start = 0; start < image.width; start += Run) {
+            const std::uint8_t* p = row + static_cast<std::ptrdiff_t>(start) * 3;
+            const int n = std::min(Run, image.width - start);
+            std::uint16_t b = 0, g = 0, r = 0, kept = 0;
+            for (int x = 0; x < n; ++x) {
+                const std::uint16_t pb = p[3 * x], pg = p[3 * x + 1], pr = p[3 * x + 2];
+                const auto total = static_cast<std::uint16_t>(pb + pg + pr);
+                const auto keep = static_cast<std::uint16_t>(
+                    0u - static_cast<unsigned>(static_cast<std::uint16_t>(total - 273u) <= 689u - 273u));
+                b = static_cast<std::uint16_t>(b + (pb & keep));
+                g = static_cast<std::uint16_t>(g + (pg & keep));
+                r = static_cast<std::uint16_t>(r + (pr & keep));
+                kept = static_cast<std::uint16_t>(kept + (keep & 1u));
+            }
+            blue += b;
+            green += g;
+            red += r;
+            count += kept;
         }
-        blue += b;
-        green += g;
-        red += r;
-        count += n;
     }
     sums = {blue, green, red, count};
 }
@@ -171,25 +179,65 @@ void SumMidTonesBaseline(const BitmapView& image, ChannelSums& sums) { SumMidTon
 __attribute__((target("avx2"))) void SumMidTonesAvx2(const BitmapView& image, ChannelSums& sums) {
     SumMidTonesBody(image, sums);
 }
+__attribute__((target("ssse3"))) void SumMidTonesSsse3(const BitmapView& image, ChannelSums& sums) {
+    SumMidTonesBody(image, sums);
+}
 #endif
 
-void SumMidTones(const BitmapView& image, ChannelSums& sums) {
+bool CpuHasAvx2() {
 #if defined(HG_HAVE_AVX2_VARIANT)
     static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2)
+    return avx2;
+#else
+    return false;
+#endif
+}
+
+bool CpuHasSsse3() {
+#if defined(HG_HAVE_AVX2_VARIANT)
+    static const bool ssse3 = __builtin_cpu_supports("ssse3");
+    return ssse3;
+#else
+    return false;
+#endif
+}
+
+void SumMidTones(const BitmapView& image, ChannelSums& sums, detail::AverageKernel kernel) {
+    using detail::AverageKernel;
+#if defined(HG_HAVE_AVX2_VARIANT)
+    if (kernel == AverageKernel::Automatic)
+        kernel = CpuHasAvx2() ? AverageKernel::Avx2 : CpuHasSsse3() ? AverageKernel::Ssse3 : AverageKernel::Portable;
+    if (kernel == AverageKernel::Avx2)
         return SumMidTonesAvx2(image, sums);
+    if (kernel == AverageKernel::Ssse3)
+        return SumMidTonesSsse3(image, sums);
 #endif
     SumMidTonesBaseline(image, sums);
 }
 
 } // namespace
 
+bool detail::HaveKernel(AverageKernel kernel) {
+    switch (kernel) {
+    case AverageKernel::Avx2:
+        return CpuHasAvx2();
+    case AverageKernel::Ssse3:
+        return CpuHasSsse3();
+    default:
+        return true;
+    }
+}
+
 TColor AverageColor(const BitmapView& image, bool ignoreDarkLight) {
+    return detail::AverageColorWith(image, ignoreDarkLight, detail::AverageKernel::Automatic);
+}
+
+TColor detail::AverageColorWith(const BitmapView& image, bool ignoreDarkLight, AverageKernel kernel) {
     if (image.width < 1 || image.height < 1)
         return clBlack;
     ChannelSums sums;
     if (ignoreDarkLight)
-        SumMidTones(image, sums);
+        SumMidTones(image, sums, kernel);
     // With nothing left after the filter, the whole picture still has a mean.
     if (sums.count == 0)
         SumAll(image, sums);

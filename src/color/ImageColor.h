@@ -27,4 +27,13 @@ TColor AverageColor(const BitmapView& image, bool ignoreDarkLight);
 // otherwise the average.
 TColor ImageColor(const BitmapView& image, int nColorMode, bool IgnoreDarkLigthColors);
 
+namespace detail {
+// The filtered average has a portable loop and, on x86-64, SSSE3 and AVX2
+// builds of the same loop, the best the processor has chosen at run time.
+// Tests run each.
+enum class AverageKernel { Automatic, Portable, Ssse3, Avx2 };
+bool HaveKernel(AverageKernel kernel);
+TColor AverageColorWith(const BitmapView& image, bool ignoreDarkLight, AverageKernel kernel);
+} // namespace detail
+
 } // namespace hg

@@ -200,6 +200,34 @@ TEST(AverageColor, RowsWiderThanABlockAndPaddedRows) {
     EXPECT_EQ(AverageColor(image.View(), true), AverageColor(image.View(), false)); // all totals within bounds
 }
 
+TEST(AverageColor, EveryKernelGivesTheSameMean) {
+    // Noise over every channel total, odd width (a vector tail), padded rows.
+    std::uint32_t seed = 99;
+    const Bitmap24 image = MakeBitmap(1001, 7, [&seed](int, int) {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<TColor>(seed >> 8);
+    });
+    const TColor portable = detail::AverageColorWith(image.View(), true, detail::AverageKernel::Portable);
+    std::uint64_t r = 0, g = 0, b = 0, n = 0;
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 0; x < image.Width(); ++x) {
+            const TColor c = test::ColorAt(image, x, y);
+            const unsigned v = (RedOf(c) + GreenOf(c) + BlueOf(c)) / 3;
+            if (v >= 91 && v <= 229)
+                r += RedOf(c), g += GreenOf(c), b += BlueOf(c), ++n;
+        }
+    const auto mean = [n](std::uint64_t sum) { return static_cast<unsigned>(std::nearbyint(static_cast<double>(sum) / static_cast<double>(n))); };
+    TColor expected = Rgb(mean(r), mean(g), mean(b));
+    if (RedOf(expected) + GreenOf(expected) + BlueOf(expected) > 384)
+        expected = DarkenColor(expected, 20);
+    EXPECT_EQ(portable, expected);
+    for (const auto kernel : {detail::AverageKernel::Ssse3, detail::AverageKernel::Avx2}) {
+        if (detail::HaveKernel(kernel)) {
+            EXPECT_EQ(detail::AverageColorWith(image.View(), true, kernel), portable) << static_cast<int>(kernel);
+        }
+    }
+}
+
 TEST(AverageColor, SumsBeyond32BitsGiveThePlainMean) {
     // 8,601,600 white pixels: a 32-bit sum would overflow.
     auto image = Bitmap24::AllocateWhite(4096, 2100);
