@@ -13,12 +13,22 @@ cpu_ns() { # pid -> CPU time of all its threads in nanoseconds
     cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ sum += $1 } END { printf "%d", sum }'
 }
 
+prefix_server() { # the wineserver of this Wine prefix (others may run too)
+    local p
+    for p in $(pgrep -x 'wineserver64|wineserver'); do
+        if tr '\0' '\n' < /proc/"$p"/environ 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+            echo "$p"
+            return
+        fi
+    done
+}
+
 measure() { # exe -> "process_ns wineserver_ns" over $seconds
     local exe=$1 pid server before after sbefore safter
     /usr/lib/wine/wine64 "$exe" >/dev/null 2>&1 &
     sleep 5 # let start-up finish: the idle state is what is measured
-    pid=$(pgrep -f "$(basename "$exe")" | head -n 1)
-    server=$(pgrep -x wineserver | head -n 1)
+    pid=$(pgrep -x "$(basename "$exe")" | head -n 1)
+    server=$(prefix_server)
     before=$(cpu_ns "$pid"); sbefore=$(cpu_ns "$server")
     sleep "$seconds"
     after=$(cpu_ns "$pid"); safter=$(cpu_ns "$server")
