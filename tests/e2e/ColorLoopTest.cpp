@@ -75,18 +75,13 @@ void Touch(const fs::path& file, int minutesAhead) {
     ::CloseHandle(h);
 }
 
-class ColorLoop : public ::testing::Test {
+class ColorLoop : public ProgramTest {
 protected:
     void SetUp() override {
-        std::error_code ec;
-        fs::remove_all(DataFolder(), ec);
+        ProgramTest::SetUp();
         wallpaper_ = folder_.path() / L"wallpaper.jpg";
         Write(Wallpaper(0x00C08020, 0x000000FF), 1);
         wallpaperValue_.SetString(wallpaper_.wstring());
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(DataFolder(), ec);
     }
     void Write(const test::Bytes& bytes, int minutesAhead) {
         {

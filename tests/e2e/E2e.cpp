@@ -209,6 +209,13 @@ fs::path DataFolder() {
     return fs::path(appData) / L"Brenmoor" / L"Hueglass";
 }
 
+void ProgramTest::SetUp() {
+    std::error_code ec;
+    fs::remove_all(DataFolder(), ec);
+}
+
+void ProgramTest::TearDown() { ProgramTest::SetUp(); }
+
 fs::path SettingsFile() { return DataFolder() / L"Hueglass.Settings"; }
 
 std::optional<std::wstring> ReadIni(const fs::path& file, const wchar_t* key) {

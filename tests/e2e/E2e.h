@@ -4,6 +4,8 @@
 // windows. Every wait has a deadline; a failure says what was seen.
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -71,6 +73,14 @@ std::filesystem::path DataFolder();
 std::filesystem::path SettingsFile();
 std::optional<std::wstring> ReadIni(const std::filesystem::path& file, const wchar_t* key);
 std::string ReadFileText(const std::filesystem::path& file);
+
+// Base of the end-to-end fixtures: the program's roaming data folder is
+// removed before and after each test, so every run starts with no settings.
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
 
 // Windows version Wine reports to Hueglass.exe ("win7", "win81", "win10",
 // "winxp64"); removed again when the guard ends.

@@ -11,16 +11,8 @@ namespace fs = std::filesystem;
 
 constexpr WORD kExit = 1009;
 
-class Shell : public ::testing::Test {
+class Shell : public ProgramTest {
 protected:
-    void SetUp() override {
-        std::error_code ec;
-        fs::remove_all(DataFolder(), ec);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(DataFolder(), ec);
-    }
     WineVersion version_{L"win10"};
     TestFolder folder_;
 };

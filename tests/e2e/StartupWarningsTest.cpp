@@ -25,16 +25,8 @@ bool Contains(const std::vector<std::wstring>& texts, const std::wstring& part) 
                        [&](const std::wstring& t) { return t.find(part) != std::wstring::npos; });
 }
 
-class StartupWarnings : public ::testing::Test {
+class StartupWarnings : public ProgramTest {
 protected:
-    void SetUp() override {
-        std::error_code ec;
-        fs::remove_all(DataFolder(), ec);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(DataFolder(), ec);
-    }
     void ExitAndWait(App& app) {
         const HWND main = app.WaitMainWindow();
         ASSERT_NE(main, nullptr);

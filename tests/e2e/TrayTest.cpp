@@ -100,17 +100,12 @@ std::vector<std::uint8_t> ColourFile(std::int32_t n, const std::vector<std::arra
     return bytes;
 }
 
-class Tray : public ::testing::Test {
+class Tray : public ProgramTest {
 protected:
     void SetUp() override {
-        std::error_code ec;
-        fs::remove_all(DataFolder(), ec);
+        ProgramTest::SetUp();
         // The light theme: the dark glyph, which shows on Wine's white tray.
         lightTheme_.SetDword(1);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(DataFolder(), ec);
     }
     void Settings(const wchar_t* key, const wchar_t* value) {
         fs::create_directories(DataFolder());

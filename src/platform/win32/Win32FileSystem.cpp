@@ -2,6 +2,8 @@
 
 #include "platform/win32/Handles.h"
 
+#include <shlobj.h>
+
 #include <cwctype>
 
 namespace hg::win32 {
@@ -44,8 +46,11 @@ bool Win32FileSystem::DirectoryExists(const std::filesystem::path& path) {
 }
 
 bool Win32FileSystem::CreateDirectories(const std::filesystem::path& path) {
-    std::error_code ec;
-    std::filesystem::create_directories(path, ec);
+    // The shell's call makes the missing parents too; it is far smaller than
+    // the standard library's, which pulls in the whole of iostreams.
+    const std::wstring full = path.native();
+    if (!full.empty() && IsDriveReady(full.front()))
+        ::SHCreateDirectoryExW(nullptr, full.c_str(), nullptr);
     return DirectoryExists(path);
 }
 
