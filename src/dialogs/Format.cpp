@@ -42,9 +42,9 @@ std::wstring Integer(bool negative, std::uint64_t magnitude, unsigned base, cons
 
 std::wstring Floating(double value, const Directive& d) {
     const int precision = d.precision.value_or(d.type == L'g' ? 15 : 2);
-    const wchar_t spec[] = {L'%', L'.', L'*', d.type, L'\0'};
+    const wchar_t directive[] = {L'%', L'.', L'*', d.type, L'\0'};
     std::vector<wchar_t> buffer(64 + static_cast<std::size_t>(precision > 0 ? precision : 0) + 330);
-    const int n = std::swprintf(buffer.data(), buffer.size(), spec, precision, value);
+    const int n = std::swprintf(buffer.data(), buffer.size(), directive, precision, value);
     return Pad(n < 0 ? std::wstring() : std::wstring(buffer.data(), static_cast<std::size_t>(n)), d);
 }
 

@@ -138,9 +138,9 @@ std::uint8_t OverWhite(unsigned c, unsigned a) { return static_cast<std::uint8_t
 // Writes a picture in the given format and returns what the decoder should
 // give for it (alpha composited over white).
 Bytes MakePng(const PngFormat& f, int width, int height, std::vector<TColor>& expected) {
-    test::PngSpec spec;
-    spec.width = width, spec.height = height, spec.colorType = f.colorType, spec.bitDepth = f.bitDepth,
-    spec.interlaced = f.interlaced;
+    test::PngSpec layout;
+    layout.width = width, layout.height = height, layout.colorType = f.colorType, layout.bitDepth = f.bitDepth,
+    layout.interlaced = f.interlaced;
     const int maxValue = (1 << f.bitDepth) - 1;
     const int channels = f.colorType == PNG_COLOR_TYPE_GRAY ? 1
                          : f.colorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
@@ -150,17 +150,17 @@ Bytes MakePng(const PngFormat& f, int width, int height, std::vector<TColor>& ex
     const bool palette = f.colorType == PNG_COLOR_TYPE_PALETTE;
     if (palette) {
         for (int i = 0; i <= maxValue; ++i)
-            spec.palette.push_back(Rgb(Sample(i, 0, 0), Sample(i, 0, 1), Sample(i, 0, 2)));
+            layout.palette.push_back(Rgb(Sample(i, 0, 0), Sample(i, 0, 1), Sample(i, 0, 2)));
         if (f.transparencyChunk)
             for (int i = 0; i <= maxValue && i < 3; ++i)
-                spec.paletteAlpha.push_back(static_cast<std::uint8_t>(i * 127)); // 0, 127, 254
+                layout.paletteAlpha.push_back(static_cast<std::uint8_t>(i * 127)); // 0, 127, 254
     }
     // A transparent key that the picture's first pixel uses.
     if (f.transparencyChunk && !palette) {
         if (channels == 1)
-            spec.transparentKey = {static_cast<std::uint16_t>(Sample(0, 0, 0) * maxValue / 255)};
+            layout.transparentKey = {static_cast<std::uint16_t>(Sample(0, 0, 0) * maxValue / 255)};
         else
-            spec.transparentKey = {static_cast<std::uint16_t>(Sample(0, 0, 0) * maxValue / 255),
+            layout.transparentKey = {static_cast<std::uint16_t>(Sample(0, 0, 0) * maxValue / 255),
                                    static_cast<std::uint16_t>(Sample(0, 0, 1) * maxValue / 255),
                                    static_cast<std::uint16_t>(Sample(0, 0, 2) * maxValue / 255)};
     }
@@ -179,10 +179,10 @@ Bytes MakePng(const PngFormat& f, int width, int height, std::vector<TColor>& ex
             // Expected colour.
             unsigned r, g, b, a = 255;
             if (palette) {
-                const TColor c = spec.palette[values[0]];
+                const TColor c = layout.palette[values[0]];
                 r = RedOf(c), g = GreenOf(c), b = BlueOf(c);
-                if (values[0] < spec.paletteAlpha.size())
-                    a = spec.paletteAlpha[values[0]];
+                if (values[0] < layout.paletteAlpha.size())
+                    a = layout.paletteAlpha[values[0]];
             } else {
                 const auto to8 = [&](unsigned v) { return (v * 255 + static_cast<unsigned>(maxValue) / 2) / static_cast<unsigned>(maxValue); };
                 const bool grey = channels <= 2;
@@ -191,8 +191,8 @@ Bytes MakePng(const PngFormat& f, int width, int height, std::vector<TColor>& ex
                 b = grey ? r : to8(values[2]);
                 if (channels == 2 || channels == 4)
                     a = to8(values.back());
-                if (!spec.transparentKey.empty() &&
-                    std::equal(spec.transparentKey.begin(), spec.transparentKey.end(), values.begin()))
+                if (!layout.transparentKey.empty() &&
+                    std::equal(layout.transparentKey.begin(), layout.transparentKey.end(), values.begin()))
                     a = 0;
             }
             if (f.bitDepth == 16 && (channels == 2 || channels == 4)) {
@@ -225,9 +225,9 @@ Bytes MakePng(const PngFormat& f, int width, int height, std::vector<TColor>& ex
         }
         if (bitCount > 0)
             row.push_back(static_cast<std::uint8_t>(bitBuffer << (8 - bitCount)));
-        spec.rows.push_back(row);
+        layout.rows.push_back(row);
     }
-    return test::EncodePng(spec);
+    return test::EncodePng(layout);
 }
 
 TEST(DecodePng, EveryColourTypeAndDepth) {
@@ -258,8 +258,8 @@ TEST(DecodePng, EveryColourTypeAndDepth) {
 TEST(DecodePng, TransparencyReadsAsWhiteWhateverTheGamma) {
     // The samples are blended as stored: a file gamma changes nothing.
     for (const double gamma : {0.0, 0.45455, 1.0}) {
-        test::PngSpec spec{2, 1, PNG_COLOR_TYPE_RGBA, 8, false, {{10, 20, 30, 0, 200, 100, 0, 128}}, {}, {}, {}, gamma};
-        const PictureResult picture = DecodePng(test::EncodePng(spec));
+        test::PngSpec layout{2, 1, PNG_COLOR_TYPE_RGBA, 8, false, {{10, 20, 30, 0, 200, 100, 0, 128}}, {}, {}, {}, gamma};
+        const PictureResult picture = DecodePng(test::EncodePng(layout));
         ASSERT_TRUE(picture) << picture.error;
         EXPECT_EQ(ColorAt(*picture.bitmap, 0, 0), clWhite) << gamma;
         EXPECT_EQ(ColorAt(*picture.bitmap, 1, 0), Rgb(227, 177, 127)) << gamma; // half covered: halfway to white

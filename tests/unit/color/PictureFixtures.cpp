@@ -73,7 +73,7 @@ void Flush(png_structp) {}
 
 } // namespace
 
-Bytes EncodePng(const PngSpec& spec) {
+Bytes EncodePng(const PngSpec& layout) {
     Bytes out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -82,31 +82,31 @@ Bytes EncodePng(const PngSpec& spec) {
         throw std::runtime_error("cannot write a test PNG");
     }
     png_set_write_fn(png, &out, WriteToVector, Flush);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(spec.width), static_cast<png_uint_32>(spec.height),
-                 spec.bitDepth, spec.colorType, spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, static_cast<png_uint_32>(layout.width), static_cast<png_uint_32>(layout.height),
+                 layout.bitDepth, layout.colorType, layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     std::vector<png_color> palette;
-    for (const TColor c : spec.palette)
+    for (const TColor c : layout.palette)
         palette.push_back({RedOf(c), GreenOf(c), BlueOf(c)});
     if (!palette.empty())
         png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
-    if (!spec.paletteAlpha.empty())
-        png_set_tRNS(png, info, spec.paletteAlpha.data(), static_cast<int>(spec.paletteAlpha.size()), nullptr);
-    if (!spec.transparentKey.empty()) {
+    if (!layout.paletteAlpha.empty())
+        png_set_tRNS(png, info, layout.paletteAlpha.data(), static_cast<int>(layout.paletteAlpha.size()), nullptr);
+    if (!layout.transparentKey.empty()) {
         png_color_16 key{};
-        if (spec.transparentKey.size() == 1)
-            key.gray = spec.transparentKey[0];
+        if (layout.transparentKey.size() == 1)
+            key.gray = layout.transparentKey[0];
         else
-            key.red = spec.transparentKey[0], key.green = spec.transparentKey[1], key.blue = spec.transparentKey[2];
+            key.red = layout.transparentKey[0], key.green = layout.transparentKey[1], key.blue = layout.transparentKey[2];
         png_set_tRNS(png, info, nullptr, 0, &key);
     }
-    if (spec.gamma != 0)
-        png_set_gAMA(png, info, spec.gamma);
+    if (layout.gamma != 0)
+        png_set_gAMA(png, info, layout.gamma);
     png_write_info(png, info);
-    if (spec.bitDepth == 16)
+    if (layout.bitDepth == 16)
         png_set_swap(png); // rows are given little-endian, as the test writes them
     std::vector<png_bytep> rows;
-    for (const Bytes& row : spec.rows)
+    for (const Bytes& row : layout.rows)
         rows.push_back(const_cast<png_bytep>(row.data()));
     png_write_image(png, rows.data());
     png_write_end(png, info);

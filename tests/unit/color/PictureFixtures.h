@@ -34,7 +34,7 @@ struct PngSpec {
     std::vector<std::uint16_t> transparentKey; // tRNS of grey (1 value) or RGB (3 values)
     double gamma = 0;                          // a gAMA chunk when not 0
 };
-Bytes EncodePng(const PngSpec& spec);
+Bytes EncodePng(const PngSpec& layout);
 
 // Little-endian byte writer for hand-made files.
 struct ByteWriter {

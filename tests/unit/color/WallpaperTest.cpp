@@ -126,8 +126,8 @@ TEST(PictureKindOf, ExtensionsAreCaseInsensitive) {
 }
 
 Bytes SmallPng() {
-    test::PngSpec spec{2, 2, PNG_COLOR_TYPE_RGBA, 8, false, {{200, 60, 40, 255, 0, 0, 0, 0}, {1, 2, 3, 0, 40, 90, 200, 255}}, {}, {}, {}};
-    return test::EncodePng(spec);
+    test::PngSpec layout{2, 2, PNG_COLOR_TYPE_RGBA, 8, false, {{200, 60, 40, 255, 0, 0, 0, 0}, {1, 2, 3, 0, 40, 90, 200, 255}}, {}, {}, {}};
+    return test::EncodePng(layout);
 }
 
 Bytes SmallBmp() {
