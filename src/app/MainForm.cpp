@@ -116,7 +116,9 @@ void MainForm::DeferredStart() {
         return;
     state_ = State::Running;
     InitTimers();
-    tray_->ShowTrayIcon();
+    // The first colour lets pending messages run: "E&xit" may have come.
+    if (state_ == State::Running)
+        tray_->ShowTrayIcon();
 }
 
 void MainForm::FormClose() {
@@ -153,6 +155,8 @@ void MainForm::InitTimers() {
         case 0:
             source = L"wallpaper";
             SetColorFromWall(L"");
+            if (state_ == State::Closed)
+                return; // the program was closed while messages ran
             ports_.timers.Enable(TimerId::Background);
             break;
         case 1:

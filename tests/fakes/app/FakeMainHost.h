@@ -1,6 +1,7 @@
 #pragma once
 #include "app/MainHost.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,12 @@ public:
     void ShellOpen(const std::wstring& file, const std::wstring& parameters) override {
         opened.emplace_back(file, parameters);
     }
-    void ProcessMessages() override { ++processMessages; }
+    std::function<void()> whileMessagesRun; // what a pending message does
+    void ProcessMessages() override {
+        ++processMessages;
+        if (whileMessagesRun)
+            whileMessagesRun();
+    }
     int MonitorCount() override { return monitors; }
     std::uintptr_t ForegroundWindow() override { return foreground; }
     std::uintptr_t MainWindowHandle() override { return mainWindow; }

@@ -8,6 +8,7 @@
 #include "fakes/colorize/FakeComposition.h"
 #include "fakes/dialogs/FakeTaskDialogHost.h"
 #include "fakes/platform/FakePorts.h"
+#include "fakes/tray/FakeTrayHost.h"
 
 #include <gtest/gtest.h>
 
@@ -95,6 +96,7 @@ protected:
     FakeTaskDialogHost dialogs;
     FakeTimers timers;
     fakes::FakeComposition composition;
+    FakeTrayHost tray;
     std::unique_ptr<MainForm> form;
 };
 
@@ -241,6 +243,18 @@ TEST_F(MainLoopTest, EnabledCommandStopsAndRestartsTheLoopAndSavesTheState) {
     // The first tick after switching on handles the wallpaper again.
     f.OnTimer(TimerId::Background);
     EXPECT_TRUE(timers.IsEnabled(TimerId::WallpaperSettle));
+}
+
+TEST_F(MainLoopTest, ExitArrivingWhileTheFirstColourIsMadeEndsEverything) {
+    form = std::make_unique<MainForm>(
+        MainPorts{host, system, files, profile, registry, dialogs, timers, composition, nullptr});
+    form->AttachTray(tray);
+    form->FormCreate();
+    host.whileMessagesRun = [&] { form->FormClose(); };
+    form->DeferredStart();
+    EXPECT_TRUE(composition.written.empty()) << "a colour was applied after Exit";
+    EXPECT_TRUE(timers.enabled.empty());
+    EXPECT_FALSE(tray.TrayIconVisible()) << "the tray icon was shown after Exit";
 }
 
 TEST_F(MainLoopTest, TheIconTimerHandsOnEachNewForegroundWindowOnce) {
