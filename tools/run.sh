@@ -13,7 +13,13 @@ cmake --build --preset mingw --target Hueglass
 
 export WINEPREFIX=$repo/build/wine-run
 export WINEDEBUG=-all WINEARCH=win64
-[ -d "$WINEPREFIX" ] || bash tools/wine-prefix.sh "$WINEPREFIX" win10
+if [ ! -d "$WINEPREFIX" ]; then
+    bash tools/wine-prefix.sh "$WINEPREFIX" win10
+    # Wine's notification area is light: say so, so that the icon drawn for
+    # it (dark on light) shows.
+    /usr/lib/wine/wine64 reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
+        /v SystemUsesLightTheme /t REG_DWORD /d 1 /f >/dev/null 2>&1
+fi
 exe=$repo/build/mingw/bin/Hueglass.exe
 
 if [ -n "${DISPLAY:-}" ]; then
