@@ -24,6 +24,8 @@ struct PngSession {
     char message[200] = {};
     png_uint_32 width = 0, height = 0;
     int passes = 1;
+    // Rows arrive as blue, green, red, alpha and are composited here.
+    bool compositeRows = false;
 
     ~PngSession() {
         if (png)
@@ -78,31 +80,56 @@ bool ReadHeader(PngSession& s) {
         png_set_scale_16(s.png);
     if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
         png_set_gray_to_rgb(s.png);
-    // Transparency composited over white by libpng: without gamma it blends
-    // c * a + 255 * (255 - a), divided by 255 and rounded (16-bit samples at
-    // full precision before scaling), straight into the bitmap's rows.
+    // Transparency is composited over white: c * a + 255 * (255 - a),
+    // divided by 255 and rounded. For 8-bit rows read one at a time this
+    // program blends each row as it arrives, in a loop the compiler
+    // vectorises; interlaced pictures (whose passes revisit rows) and 16-bit
+    // samples (blended at full precision before scaling) are left to libpng.
     if (png_get_valid(s.png, s.info, PNG_INFO_tRNS) || (colorType & PNG_COLOR_MASK_ALPHA) != 0) {
-        png_color_16 white{};
-        white.red = white.green = white.blue = white.gray = 0xFF; // in the output depth
-        white.index = 0;
-        png_set_background_fixed(s.png, &white, PNG_BACKGROUND_GAMMA_SCREEN, 0, PNG_FP_1);
+        if (depth <= 8 && png_get_interlace_type(s.png, s.info) == PNG_INTERLACE_NONE) {
+            s.compositeRows = true;
+        } else {
+            png_color_16 white{};
+            white.red = white.green = white.blue = white.gray = 0xFF; // in the output depth
+            white.index = 0;
+            png_set_background_fixed(s.png, &white, PNG_BACKGROUND_GAMMA_SCREEN, 0, PNG_FP_1);
+        }
     }
     png_set_bgr(s.png);
     s.passes = png_set_interlace_handling(s.png);
     png_read_update_info(s.png, s.info);
     s.width = png_get_image_width(s.png, s.info);
     s.height = png_get_image_height(s.png, s.info);
-    return png_get_channels(s.png, s.info) == 3 && png_get_bit_depth(s.png, s.info) == 8;
+    return png_get_channels(s.png, s.info) == (s.compositeRows ? 4 : 3) && png_get_bit_depth(s.png, s.info) == 8;
+}
+
+// One row of blue, green, red, alpha onto white, into blue, green, red.
+void CompositeOverWhite(const std::uint8_t* in, std::uint8_t* out, png_uint_32 width) {
+    for (png_uint_32 x = 0; x < width; ++x, in += 4, out += 3) {
+        const unsigned alpha = in[3];
+        const unsigned white = 255u * (255u - alpha) + 128u;
+        for (int c = 0; c < 3; ++c) {
+            const unsigned t = in[c] * alpha + white;
+            out[c] = static_cast<std::uint8_t>((t + (t >> 8)) >> 8);
+        }
+    }
 }
 
 // Every row of every pass goes straight into the bitmap; the passes of an
-// interlaced picture fill in each row in turn.
-bool ReadPixels(PngSession& s, std::uint8_t* pixels, std::size_t stride) {
+// interlaced picture fill in each row in turn. Rows to composite go through
+// rowBuffer (four bytes a pixel) first.
+bool ReadPixels(PngSession& s, std::uint8_t* pixels, std::size_t stride, std::uint8_t* rowBuffer) {
     if (setjmp(png_jmpbuf(s.png)))
         return false;
     for (int pass = 0; pass < s.passes; ++pass)
-        for (png_uint_32 y = 0; y < s.height; ++y)
-            png_read_row(s.png, pixels + y * stride, nullptr);
+        for (png_uint_32 y = 0; y < s.height; ++y) {
+            if (s.compositeRows) {
+                png_read_row(s.png, rowBuffer, nullptr);
+                CompositeOverWhite(rowBuffer, pixels + y * stride, s.width);
+            } else {
+                png_read_row(s.png, pixels + y * stride, nullptr);
+            }
+        }
     return true;
 }
 
@@ -134,7 +161,13 @@ PictureResult DecodePng(IReadStream& stream) {
     if (!bitmap)
         return PictureResult::Fail("not enough memory for a picture of " + std::to_string(width) + " x " +
                                    std::to_string(height) + " pixels");
-    if (!ReadPixels(session, bitmap->Data(), bitmap->Stride()))
+    std::unique_ptr<std::uint8_t[]> rowBuffer;
+    if (session.compositeRows) {
+        rowBuffer.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(width) * 4]);
+        if (!rowBuffer)
+            return PictureResult::Fail("not enough memory");
+    }
+    if (!ReadPixels(session, bitmap->Data(), bitmap->Stride(), rowBuffer.get()))
         return PictureResult::Fail(std::string("not a readable PNG picture: ") + session.message);
     return PictureResult::Ok(std::move(*bitmap));
 }
