@@ -1,5 +1,7 @@
 #include "dialogs/win32/Win32TaskDialogHost.h"
 
+#include "platform/win32/Win32SystemInfo.h"
+
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -72,17 +74,7 @@ HRESULT CALLBACK TaskDialogCallback(HWND, UINT notification, WPARAM, LPARAM lPar
 }
 
 std::wstring ExecutableTitle() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0)
-            return {};
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    const std::wstring path = ExecutablePath();
     return std::filesystem::path(path).stem().wstring();
 }
 

@@ -53,7 +53,7 @@ bool Win32SystemInfo::CompositionEnabled() {
     return isEnabled != nullptr && isEnabled(&enabled) == S_OK && enabled != FALSE;
 }
 
-std::wstring Win32SystemInfo::ExecutableFolder() {
+std::wstring ExecutablePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -61,10 +61,14 @@ std::wstring Win32SystemInfo::ExecutableFolder() {
             return {};
         if (length < path.size()) {
             path.resize(length);
-            break;
+            return path;
         }
-        path.resize(path.size() * 2);
+        path.resize(path.size() * 2); // a long path: try a larger buffer
     }
+}
+
+std::wstring Win32SystemInfo::ExecutableFolder() {
+    const std::wstring path = ExecutablePath();
     const auto slash = path.find_last_of(L"\\/");
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }

@@ -3,6 +3,9 @@
 
 namespace hg::win32 {
 
+// Full path of the running program's executable; empty if unknown.
+std::wstring ExecutablePath();
+
 class Win32SystemInfo final : public ISystemInfo {
 public:
     OsVersion Version() override;

@@ -1,10 +1,7 @@
 #include "app/MainForm.h"
 
-#include "fakes/app/FakeMainHost.h"
-#include "fakes/app/FakeTimers.h"
-#include "fakes/colorize/FakeComposition.h"
-#include "fakes/dialogs/FakeTaskDialogHost.h"
-#include "fakes/platform/FakePorts.h"
+#include "fakes/app/FakeMainPorts.h"
+
 
 #include <gtest/gtest.h>
 
@@ -18,10 +15,10 @@ const std::pair<std::wstring, std::wstring> kLightTheme{
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize", L"SystemUsesLightTheme"};
 const std::pair<std::wstring, std::wstring> kPersonalize{L"control.exe", L" /name Microsoft.Personalization"};
 
-class MainFormTest : public ::testing::Test {
+class MainFormTest : public FakeMainPorts {
 protected:
     MainForm& Create() {
-        form_ = std::make_unique<MainForm>(MainPorts{host, system, files, profile, registry, dialogs, timers, composition, nullptr});
+        form_ = NewForm();
         form_->FormCreate();
         return *form_;
     }
@@ -30,14 +27,6 @@ protected:
         dialogs.outcome = TaskDialogOutcome{button, 0, checked};
     }
 
-    FakeMainHost host;
-    FakeSystemInfo system;
-    FakeFileSystem files;
-    FakeProfile profile;
-    FakeRegistry registry;
-    FakeTaskDialogHost dialogs;
-    FakeTimers timers;
-    fakes::FakeComposition composition;
     std::unique_ptr<MainForm> form_;
 };
 

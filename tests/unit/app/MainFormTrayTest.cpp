@@ -2,12 +2,8 @@
 // remembers per wallpaper, driven through fake ports.
 #include "app/MainForm.h"
 
-#include "fakes/app/FakeMainHost.h"
-#include "fakes/app/FakeTimers.h"
-#include "fakes/colorize/FakeComposition.h"
-#include "fakes/dialogs/FakeTaskDialogHost.h"
-#include "fakes/platform/FakePorts.h"
-#include "fakes/tray/FakeTrayHost.h"
+#include "fakes/app/FakeMainPorts.h"
+
 
 #include <gtest/gtest.h>
 
@@ -27,13 +23,12 @@ Bitmap24 Plain(std::uint8_t grey) {
     return std::move(*bitmap);
 }
 
-class MainFormTray : public ::testing::Test {
+class MainFormTray : public FakeMainPorts {
 protected:
     MainForm& Start(std::vector<std::pair<std::wstring, std::wstring>> settings = {}) {
         for (auto& [key, value] : settings)
             profile.values[kIni][key] = value;
-        form_ = std::make_unique<MainForm>(MainPorts{host, system, files, profile, registry, dialogs, timers, composition, nullptr});
-        form_->AttachTray(tray);
+        form_ = NewForm();
         form_->FormCreate();
         return *form_;
     }
@@ -44,15 +39,6 @@ protected:
         return EncodeCustomColors(list);
     }
 
-    FakeMainHost host;
-    FakeSystemInfo system;
-    FakeFileSystem files;
-    FakeProfile profile;
-    FakeRegistry registry;
-    FakeTaskDialogHost dialogs;
-    FakeTrayHost tray;
-    FakeTimers timers;
-    fakes::FakeComposition composition;
     std::unique_ptr<MainForm> form_;
 };
 

@@ -3,12 +3,7 @@
 
 #include "color/ImageColor.h"
 #include "color/Wallpaper.h"
-#include "fakes/app/FakeMainHost.h"
-#include "fakes/app/FakeTimers.h"
-#include "fakes/colorize/FakeComposition.h"
-#include "fakes/dialogs/FakeTaskDialogHost.h"
-#include "fakes/platform/FakePorts.h"
-#include "fakes/tray/FakeTrayHost.h"
+#include "fakes/app/FakeMainPorts.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +52,7 @@ std::vector<std::uint8_t> SolidBmp(int width, int height, std::uint8_t r, std::u
 const std::wstring kWallA = L"C:\\Wall\\a.bmp";
 const std::pair<std::wstring, std::wstring> kWallpaperValue{L"Control Panel\\Desktop", L"Wallpaper"};
 
-class MainLoopTest : public ::testing::Test {
+class MainLoopTest : public FakeMainPorts {
 protected:
     void SetUp() override {
         SetPicture(kWallA, 0x20, 0x90, 0xE0, 0x5A210001);
@@ -75,8 +70,7 @@ protected:
     }
     static std::uint32_t Engine(TColor c) { return ((c >> 16) & 0xFF) | (c & 0xFF00) | ((c & 0xFF) << 16); }
     MainForm& Start() {
-        form = std::make_unique<MainForm>(
-            MainPorts{host, system, files, profile, registry, dialogs, timers, composition, nullptr});
+        form = NewForm();
         form->FormCreate();
         form->DeferredStart();
         return *form;
@@ -88,15 +82,6 @@ protected:
         return colors;
     }
 
-    FakeMainHost host;
-    FakeSystemInfo system;
-    FakeFileSystem files;
-    FakeProfile profile;
-    FakeRegistry registry;
-    FakeTaskDialogHost dialogs;
-    FakeTimers timers;
-    fakes::FakeComposition composition;
-    FakeTrayHost tray;
     std::unique_ptr<MainForm> form;
 };
 
@@ -246,9 +231,7 @@ TEST_F(MainLoopTest, EnabledCommandStopsAndRestartsTheLoopAndSavesTheState) {
 }
 
 TEST_F(MainLoopTest, ExitArrivingWhileTheFirstColourIsMadeEndsEverything) {
-    form = std::make_unique<MainForm>(
-        MainPorts{host, system, files, profile, registry, dialogs, timers, composition, nullptr});
-    form->AttachTray(tray);
+    form = NewForm();
     form->FormCreate();
     host.whileMessagesRun = [&] { form->FormClose(); };
     form->DeferredStart();

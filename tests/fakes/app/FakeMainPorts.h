@@ -1,0 +1,38 @@
+#pragma once
+// The main window's logic with every port faked: a base for its tests.
+#include "app/MainForm.h"
+#include "fakes/app/FakeMainHost.h"
+#include "fakes/app/FakeTimers.h"
+#include "fakes/colorize/FakeComposition.h"
+#include "fakes/dialogs/FakeTaskDialogHost.h"
+#include "fakes/platform/FakePorts.h"
+#include "fakes/tray/FakeTrayHost.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace hg::testing {
+
+class FakeMainPorts : public ::testing::Test {
+protected:
+    // A new main window logic on these fakes, its tray attached, not created yet.
+    std::unique_ptr<MainForm> NewForm() {
+        auto form = std::make_unique<MainForm>(
+            MainPorts{host, system, files, profile, registry, dialogs, timers, composition, nullptr});
+        form->AttachTray(tray);
+        return form;
+    }
+
+    FakeMainHost host;
+    FakeSystemInfo system;
+    FakeFileSystem files;
+    FakeProfile profile;
+    FakeRegistry registry;
+    FakeTaskDialogHost dialogs;
+    FakeTimers timers;
+    fakes::FakeComposition composition;
+    FakeTrayHost tray;
+};
+
+} // namespace hg::testing
