@@ -150,6 +150,34 @@ TEST_F(Tray, IconAppearsMenuOpensAtTheCursorAndTheIconGoesAtExit) {
     EXPECT_TRUE(WaitFor([&] { return TrayIconCount() == before; })) << "the icon stayed after Exit";
 }
 
+TEST_F(Tray, TheAutomaticColourItemOfTheMenuSwitchesTheLoopAndTheSetting) {
+    App app(folder_.exe());
+    const HWND main = app.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    const auto chooseAutomaticColour = [&] {
+        ::SetCursorPos(700, 420);
+        ::PostMessageW(main, kTrayCallback, 1, WM_RBUTTONUP);
+        HWND menu = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (menu = OpenMenuOf(app.pid())) != nullptr; })) << "no popup menu opened";
+        // Down to the fourth item (separators are skipped): Personalize, Pick
+        // Color From Screen, Select a Color, then the automatic colour item.
+        for (int i = 0; i < 4; ++i)
+            ::PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+        ::PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+        ASSERT_TRUE(WaitFor([&] { return OpenMenuOf(app.pid()) == nullptr; })) << "the menu did not close";
+    };
+
+    chooseAutomaticColour();
+    EXPECT_TRUE(WaitFor([&] { return ReadIni(SettingsFile(), L"AppEnabled") == L"0"; }))
+        << "choosing the item did not switch the automatic colour off";
+    chooseAutomaticColour();
+    EXPECT_TRUE(WaitFor([&] { return ReadIni(SettingsFile(), L"AppEnabled") == L"1"; }))
+        << "choosing it again did not switch the automatic colour back on";
+
+    app.Command(main, kExit);
+    EXPECT_EQ(app.WaitExit(), 0u);
+}
+
 TEST_F(Tray, DamagedColourFileIsReadAsFarAsItGoesAndWrittenWholeAtExit) {
     Settings(L"RememberCustomColors", L"1");
     const std::array<std::uint32_t, 6> first{0x102030, 0x405060, 0x708090, 0xA0B0C0, 0x0000FF, 123456};
