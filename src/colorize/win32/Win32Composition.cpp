@@ -1,22 +1,11 @@
 #include "colorize/win32/Win32Composition.h"
 
 #include "platform/win32/Handles.h"
+#include "platform/win32/Win32SystemInfo.h"
 
 namespace hg::win32 {
 
 namespace {
-
-static_assert(sizeof(TDwmColorizationParams) == sizeof(DwmColorizationRecord));
-
-DwmColorizationRecord ToRecord(const TDwmColorizationParams& p) {
-    return {p.Color,      p.Afterglow, p.ColorBalance, p.AfterglowBalance, p.BlurBalance, p.GlassReflectionIntensity,
-            p.OpaqueBlend};
-}
-
-TDwmColorizationParams FromRecord(const DwmColorizationRecord& r) {
-    return {r.Color,      r.Afterglow, r.ColorBalance, r.AfterglowBalance, r.BlurBalance, r.GlassReflectionIntensity,
-            r.OpaqueBlend};
-}
 
 // How long one window may take over WM_SYSCOLORCHANGE before the broadcast
 // moves on. A window that has stopped answering would otherwise hold the
@@ -25,25 +14,10 @@ constexpr UINT BroadcastTimeoutMs = 5000;
 
 } // namespace
 
-bool IsDesktopCompositionEnabled() {
-    // dwmapi.dll exists from Windows Vista (6.0) on, so a successful load is
-    // also the version test.
-    UniqueModule dwmapi{::LoadLibraryW(L"dwmapi.dll")};
-    if (!dwmapi)
-        return false;
-    using Fn = HRESULT(WINAPI*)(BOOL*);
-    const auto isEnabled =
-        reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(dwmapi.get(), "DwmIsCompositionEnabled")));
-    if (isEnabled == nullptr)
-        return false;
-    BOOL enabled = FALSE;
-    return isEnabled(&enabled) == S_OK && enabled != FALSE;
-}
-
 Win32Composition::Win32Composition(const EntryPoints& entryPoints) : entryPoints_(entryPoints) {}
 
 bool Win32Composition::IsCompositionEnabled() {
-    return IsDesktopCompositionEnabled();
+    return Win32SystemInfo().CompositionEnabled();
 }
 
 bool Win32Composition::HasColorizationParams() const {
@@ -53,20 +27,20 @@ bool Win32Composition::HasColorizationParams() const {
 bool Win32Composition::GetColorizationParams(TDwmColorizationParams& params) {
     if (entryPoints_.GetColorizationParams == nullptr)
         return false;
-    DwmColorizationRecord record = ToRecord(params);
+    // Filled in a copy: a failed call leaves the caller's record as it was.
+    TDwmColorizationParams record = params;
     if (FAILED(entryPoints_.GetColorizationParams(&record)))
         return false;
-    params = FromRecord(record);
+    params = record;
     return true;
 }
 
 void Win32Composition::SetColorizationParams(const TDwmColorizationParams& params) {
     if (entryPoints_.SetColorizationParams == nullptr)
         return;
-    const DwmColorizationRecord record = ToRecord(params);
     // The engine's answer changes nothing for the program: the colour it
     // shows is whatever the engine made of it.
-    entryPoints_.SetColorizationParams(&record, 0);
+    entryPoints_.SetColorizationParams(&params, 0);
 }
 
 void Win32Composition::SetAccentColorPreference(TColor first, TColor second) {

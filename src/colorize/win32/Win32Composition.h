@@ -24,8 +24,4 @@ private:
     const EntryPoints& entryPoints_;
 };
 
-// DwmIsCompositionEnabled of dwmapi.dll, which is loaded for the test and
-// released afterwards, so that the answer is always today's.
-bool IsDesktopCompositionEnabled();
-
 } // namespace hg::win32

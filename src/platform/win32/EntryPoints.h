@@ -8,22 +8,16 @@
 
 #include <cstdint>
 
+namespace hg {
+// The colorization record the ordinals take (28 bytes, defined with the
+// logic that fills it).
+struct TDwmColorizationParams;
+} // namespace hg
+
 namespace hg::win32 {
 
-// The composition engine's colorization record, as the ordinals take it.
-struct DwmColorizationRecord {
-    std::uint32_t Color;
-    std::uint32_t Afterglow;
-    std::uint32_t ColorBalance;
-    std::uint32_t AfterglowBalance;
-    std::uint32_t BlurBalance;
-    std::uint32_t GlassReflectionIntensity;
-    std::uint32_t OpaqueBlend;
-};
-static_assert(sizeof(DwmColorizationRecord) == 28);
-
-using GetColorizationParamsFn = HRESULT(WINAPI*)(DwmColorizationRecord*);
-using SetColorizationParamsFn = HRESULT(WINAPI*)(const DwmColorizationRecord*, UINT);
+using GetColorizationParamsFn = HRESULT(WINAPI*)(TDwmColorizationParams*);
+using SetColorizationParamsFn = HRESULT(WINAPI*)(const TDwmColorizationParams*, UINT);
 using SetAccentColorPreferenceFn = HRESULT(WINAPI*)(const COLORREF* pair, int);
 using TaskDialogIndirectFn = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
 using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int type, UINT* dpiX, UINT* dpiY);
