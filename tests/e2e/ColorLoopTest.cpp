@@ -53,10 +53,16 @@ test::Bytes Wallpaper(TColor wide, TColor narrow) {
     return test::EncodeJpeg(test::MakeBitmap(320, 200, [&](int x, int) { return x < 220 ? wide : narrow; }));
 }
 
-// The engine's form of the colour the program should make of a file.
-std::uint32_t ExpectedEngineColor(const fs::path& file) {
+// The engine's form of the colour the program should make of a picture.
+// Decoded from a copy of its own: the program opens the wallpaper with no
+// sharing, so reading the wallpaper itself here could make its read fail.
+std::uint32_t ExpectedEngineColor(const test::Bytes& bytes, const fs::path& scratch) {
+    {
+        std::ofstream out(scratch, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
     StdFileSystem files;
-    const PictureResult picture = LoadWallpaperBitmap(files, file);
+    const PictureResult picture = LoadWallpaperBitmap(files, scratch);
     EXPECT_TRUE(picture) << picture.error;
     const TColor c = ImageColor(picture.bitmap->View(), 1, true);
     return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
@@ -80,7 +86,7 @@ protected:
     void SetUp() override {
         ProgramTest::SetUp();
         wallpaper_ = folder_.path() / L"wallpaper.jpg";
-        Write(Wallpaper(0x00C08020, 0x000000FF), 1);
+        Write(firstPicture_, 1);
         wallpaperValue_.SetString(wallpaper_.wstring());
     }
     void Write(const test::Bytes& bytes, int minutesAhead) {
@@ -107,19 +113,24 @@ protected:
     WineVersion version_{L"win10"};
     TestFolder folder_;
     RegistryValue wallpaperValue_{L"Control Panel\\Desktop", L"Wallpaper"};
+    // The engine's form of the colour the program should make of bytes.
+    std::uint32_t Expected(const test::Bytes& bytes) { return ExpectedEngineColor(bytes, folder_.path() / L"expected.jpg"); }
+
+    const test::Bytes firstPicture_ = Wallpaper(0x00C08020, 0x000000FF);
+    const test::Bytes secondPicture_ = Wallpaper(0x0030B040, 0x00FF0000);
     fs::path wallpaper_;
 };
 
 TEST_F(ColorLoop, StartWritesTheWallpaperColourAndFollowsANewPicture) {
-    const std::uint32_t first = ExpectedEngineColor(wallpaper_);
+    const std::uint32_t first = Expected(firstPicture_);
     App app(folder_.exe(), Environment());
     ASSERT_TRUE(WaitLastColor(first)) << "expected Color=" << std::hex << first << " in:\n" << Describe(ReadLog(log()));
     const Record start = ReadLog(log()).back();
     EXPECT_EQ(start.afterglow, 70u);
     EXPECT_EQ(start.balance, 70u);
 
-    Write(Wallpaper(0x0030B040, 0x00FF0000), 5);
-    const std::uint32_t second = ExpectedEngineColor(wallpaper_);
+    const std::uint32_t second = Expected(secondPicture_);
+    Write(secondPicture_, 5);
     ASSERT_NE(second, first);
     EXPECT_TRUE(WaitLastColor(second)) << "the new picture's colour was not written:\n" << Describe(ReadLog(log()));
     // Wine has no accent colour entry point in uxtheme: the program runs on.
@@ -127,7 +138,7 @@ TEST_F(ColorLoop, StartWritesTheWallpaperColourAndFollowsANewPicture) {
 }
 
 TEST_F(ColorLoop, EnabledCommandStopsTheLoopAndStartsItAgain) {
-    const std::uint32_t first = ExpectedEngineColor(wallpaper_);
+    const std::uint32_t first = Expected(firstPicture_);
     App app(folder_.exe(), Environment());
     const HWND main = app.WaitMainWindow();
     ASSERT_NE(main, nullptr);
@@ -140,8 +151,8 @@ TEST_F(ColorLoop, EnabledCommandStopsTheLoopAndStartsItAgain) {
     EXPECT_EQ(ReadLog(log()).back().color, first);
     EXPECT_TRUE(WaitFor([&] { return ReadIni(SettingsFile(), L"AppEnabled") == L"0"; }));
 
-    Write(Wallpaper(0x0030B040, 0x00FF0000), 5);
-    const std::uint32_t second = ExpectedEngineColor(wallpaper_);
+    const std::uint32_t second = Expected(secondPicture_);
+    Write(secondPicture_, 5);
     // While off, several polling intervals pass without a write.
     EXPECT_FALSE(WaitFor([&] { return ReadLog(log()).size() > before + 1; }, 3500ms))
         << "a colour was written while the loop was off:\n" << Describe(ReadLog(log()));
@@ -178,8 +189,8 @@ TEST_F(ColorLoop, ARememberedColourWinsUntilResetBringsTheExtractedColourBack) {
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(WaitLastColor(0x00332211)) << "the remembered colour was not written:\n" << Describe(ReadLog(log()));
 
+    const std::uint32_t extracted = Expected(firstPicture_);
     app.Command(main, kResetManualColor);
-    const std::uint32_t extracted = ExpectedEngineColor(wallpaper_);
     EXPECT_TRUE(WaitLastColor(extracted)) << "reset did not bring the extracted colour back:\n"
                                           << Describe(ReadLog(log()));
 
