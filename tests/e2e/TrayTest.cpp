@@ -2,9 +2,14 @@
 // real Hueglass.exe under Wine.
 #include "e2e/E2e.h"
 
+#include "../../resources/resource.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdio>
+#include <limits>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -71,6 +76,107 @@ HWND OpenMenuOf(DWORD pid) {
 void ScreenshotIfAsked(const wchar_t* name) {
     if (const wchar_t* folder = _wgetenv(L"HUEGLASS_SCREENSHOTS"))
         SaveScreenshot(fs::path(folder) / name);
+}
+
+// The visible icon windows in Wine's notification area.
+std::vector<HWND> TrayIconWindows() {
+    std::vector<HWND> icons;
+    HWND tray = nullptr;
+    while ((tray = ::FindWindowExW(nullptr, tray, L"__winex11_standalone_tray", nullptr)) != nullptr) {
+        HWND icon = nullptr;
+        while ((icon = ::FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr)) != nullptr)
+            if (::IsWindowVisible(icon))
+                icons.push_back(icon);
+    }
+    return icons;
+}
+
+// Pixels (0x00RRGGBB, top-down) of a w x h picture.
+struct Pixels {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> rgb;
+};
+
+// Draws into a fresh 32-bit picture filled with a background colour.
+template <typename Draw>
+Pixels Picture(int width, int height, std::uint32_t background, Draw draw) {
+    Pixels out{width, height, {}};
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    auto* p = static_cast<std::uint32_t*>(bits);
+    std::fill(p, p + width * height, background);
+    draw(dc);
+    ::GdiFlush();
+    out.rgb.assign(p, p + width * height);
+    for (auto& v : out.rgb)
+        v &= 0x00FFFFFF;
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    return out;
+}
+
+// What a window shows, copied from the screen (a window of another process
+// reads as black through its own device context).
+Pixels Capture(HWND window) {
+    RECT r{};
+    ::GetClientRect(window, &r);
+    POINT origin{0, 0};
+    ::ClientToScreen(window, &origin);
+    HDC screen = ::GetDC(nullptr);
+    Pixels shot = Picture(r.right, r.bottom, 0, [&](HDC dc) {
+        ::BitBlt(dc, 0, 0, r.right, r.bottom, screen, origin.x, origin.y, SRCCOPY);
+    });
+    ::ReleaseDC(nullptr, screen);
+    return shot;
+}
+
+int Distance(const Pixels& a, const Pixels& b) {
+    int sum = 0;
+    for (std::size_t i = 0; i < a.rgb.size() && i < b.rgb.size(); ++i)
+        for (int shift = 0; shift < 24; shift += 8)
+            sum += std::abs(static_cast<int>((a.rgb[i] >> shift) & 0xFF) - static_cast<int>((b.rgb[i] >> shift) & 0xFF));
+    return sum;
+}
+
+// Which of the program's tray images an icon window shows: each image, as
+// the program loads it (16 x 16 at 96 pixels per inch), drawn at every place
+// in the window over the window's own background; the closest wins.
+int ShownTrayImage(HWND iconWindow, const fs::path& exe, std::string& distances) {
+    const Pixels shot = Capture(iconWindow);
+    const HMODULE module = ::LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    int best = 0, bestDistance = std::numeric_limits<int>::max();
+    for (const int id : {IDI_HUEGLASS, IDI_WIN78, IDI_WIN10B, IDI_WIN10W}) {
+        const auto icon = static_cast<HICON>(::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0));
+        if (icon == nullptr) {
+            distances += " (an image could not be loaded)";
+            return 0;
+        }
+        int closest = std::numeric_limits<int>::max();
+        for (int y = 0; y + 16 <= shot.height; ++y)
+            for (int x = 0; x + 16 <= shot.width; ++x)
+                closest = std::min(closest, Distance(shot, Picture(shot.width, shot.height, shot.rgb.at(0), [&](HDC dc) {
+                                                         ::DrawIconEx(dc, x, y, icon, 16, 16, 0, nullptr, DI_NORMAL);
+                                                     })));
+        ::DestroyIcon(icon);
+        char text[32];
+        std::snprintf(text, sizeof text, " %d:%d", id, closest);
+        distances += text;
+        if (closest < bestDistance) {
+            bestDistance = closest;
+            best = id;
+        }
+    }
+    ::FreeLibrary(module);
+    return best;
 }
 
 std::vector<std::uint8_t> ReadBytes(const fs::path& file) {
@@ -209,6 +315,42 @@ TEST_F(Tray, WithoutRememberedColoursTheColourFileIsNeverTouched) {
     app.Command(main, kExit);
     ASSERT_EQ(app.WaitExit(), 0u);
     EXPECT_EQ(ReadBytes(ColourFilePath()), foreign);
+}
+
+// The icon in the style of the system: Windows 10's glyph for the light theme
+// there, the Windows 7 and 8 image before (as far as the program can tell,
+// through the version.dll test double).
+TEST_F(Tray, TheSystemStyleIconFollowsTheWindowsVersion) {
+    struct Case {
+        const wchar_t* wine;
+        const wchar_t* kernel;
+        int image;
+    };
+    for (const Case& c : {Case{L"win7", L"6.1.7601", IDI_WIN78}, Case{L"win10", L"10.0.19045", IDI_WIN10B},
+                          Case{L"win81", L"6.3.9600", IDI_WIN78}}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.wine)));
+        TestFolder folder(true, true);
+        const OlderWindows windows(c.wine, c.kernel);
+        const auto before = TrayIconWindows();
+        App app(folder.exe(), windows.Environment());
+        const HWND main = app.WaitMainWindow();
+        ASSERT_NE(main, nullptr);
+        HWND icon = nullptr;
+        ASSERT_TRUE(WaitFor([&] {
+            for (const HWND candidate : TrayIconWindows())
+                if (std::find(before.begin(), before.end(), candidate) == before.end())
+                    icon = candidate;
+            return icon != nullptr;
+        })) << "no icon was added to the tray";
+        std::string distances;
+        // The icon window may show its image a moment after it appears.
+        EXPECT_TRUE(WaitFor([&] {
+            distances.clear();
+            return ShownTrayImage(icon, folder.exe(), distances) == c.image;
+        }, 5s)) << "closest images (id:distance):" << distances;
+        app.Command(main, kExit);
+        EXPECT_EQ(app.WaitExit(), 0u);
+    }
 }
 
 } // namespace
