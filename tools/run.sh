@@ -23,10 +23,12 @@ elif [ $# -gt 0 ]; then
     exit 2
 fi
 
-bash tools/install-packages.sh
-bash tools/build-mingw-deps.sh
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw --target Hueglass hueglass-show-menu
+if [ -z "${HUEGLASS_RUN_UNDER_XVFB:-}" ]; then
+    bash tools/install-packages.sh
+    bash tools/build-mingw-deps.sh
+    cmake --preset mingw >/dev/null
+    cmake --build --preset mingw --target Hueglass hueglass-show-menu
+fi
 
 export WINEDEBUG=-all WINEARCH=win64
 exe=$repo/build/mingw/bin/Hueglass.exe
@@ -34,9 +36,11 @@ helper=$repo/build/mingw/bin/hueglass-show-menu.exe
 if [ -n "$check" ]; then
     export WINEPREFIX=$repo/build/run-check/prefix
     shot=$repo/build/run-check/screenshot.png
-    rm -rf "$repo/build/run-check"
-    mkdir -p "$repo/build/run-check"
-    unset DISPLAY
+    if [ -z "${HUEGLASS_RUN_UNDER_XVFB:-}" ]; then
+        rm -rf "$repo/build/run-check"
+        mkdir -p "$repo/build/run-check"
+        unset DISPLAY
+    fi
 else
     export WINEPREFIX=$repo/build/wine-run
     shot=$repo/build/hueglass-screenshot.png
@@ -55,27 +59,24 @@ prepare_prefix() {
     fi
 }
 
-if [ -n "${DISPLAY:-}" ]; then
+if [ -n "${DISPLAY:-}" ] && [ -z "${HUEGLASS_RUN_UNDER_XVFB:-}" ]; then
     prepare_prefix
     echo "starting Hueglass under Wine on $DISPLAY (choose Exit in its tray menu to end it)"
     exec /usr/lib/wine/wine64 "$exe"
 fi
 
-if [ -z "$check" ]; then
-    echo "no display: running Hueglass under Xvfb; a screenshot goes to $shot"
-fi
-export -f prepare_prefix
-xvfb-run -a -s '-screen 0 1280x800x24' bash -c '
-    set -uo pipefail
-    exe=$1 helper=$2 shot=$3 check=$4
-    wine=/usr/lib/wine/wine64
+# Under the virtual display (this script runs itself there).
+headless() {
+    set +e
+    local wine=/usr/lib/wine/wine64
     prepare_prefix || exit 1
     "$wine" "$exe" &
-    pid=$!
+    local pid=$!
     # Whatever happens, the prefix is left without running programs.
-    trap "/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true" EXIT
+    trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true' EXIT
 
-    region=$("$wine" "$helper" | tr -d "\r")
+    local region
+    region=$("$wine" "$helper" | tr -d '\r')
     if ! kill -0 "$pid" 2>/dev/null; then
         wait "$pid"
         echo "Hueglass ended at start-up (exit status $?)" >&2
@@ -90,9 +91,10 @@ xvfb-run -a -s '-screen 0 1280x800x24' bash -c '
     convert "$shot.full.png" -crop "$region" +repage -scale 200% "$shot"
     rm -f "$shot.full.png"
     # A black or blank picture means nothing was drawn.
-    colours=$(convert "$shot" -format "%k" info:)
+    local colours
+    colours=$(convert "$shot" -format "%k" info: 2>/dev/null)
     if [ "${colours:-0}" -lt 8 ]; then
-        echo "the screenshot $shot shows nothing ($colours colours)" >&2
+        echo "the screenshot $shot shows nothing (${colours:-no} colours)" >&2
         exit 1
     fi
     echo "screenshot saved: $shot"
@@ -105,4 +107,12 @@ xvfb-run -a -s '-screen 0 1280x800x24' bash -c '
     fi
     echo "Hueglass keeps running (Ctrl+C ends it)"
     wait "$pid"
-' _ "$exe" "$helper" "$shot" "$check"
+}
+
+if [ -n "${HUEGLASS_RUN_UNDER_XVFB:-}" ]; then
+    headless
+fi
+if [ -z "$check" ]; then
+    echo "no display: running Hueglass under Xvfb; a screenshot goes to $shot"
+fi
+HUEGLASS_RUN_UNDER_XVFB=1 exec xvfb-run -a -s '-screen 0 1280x800x24' bash "$repo/tools/run.sh" "$@"

@@ -83,18 +83,20 @@ int wmain(int argc, wchar_t** argv) {
         return Fail("no tray icon appeared");
     RECT iconBox{};
     ::GetWindowRect(icon, &iconBox);
-    // The cursor on the icon, then the right button's release as the shell
-    // reports it: the menu opens at the cursor.
-    const POINT at{(iconBox.left + iconBox.right) / 2, (iconBox.top + iconBox.bottom) / 2};
+    // The cursor at the icon's lower right corner, then the right button's
+    // release as the shell reports it: the menu opens at the cursor, beside
+    // the icon rather than over it.
+    const POINT at{iconBox.right, iconBox.bottom};
     ::SetCursorPos(at.x, at.y);
     ::PostMessageW(main, static_cast<UINT>(hg::AppMessage::TrayCallback), 1, WM_RBUTTONUP);
     HWND menu = nullptr;
     if (!WaitFor([&] { return (menu = OpenMenuOf(pid)) != nullptr; }, 20000))
         return Fail("the tray menu did not open");
+    // The menu window is sized before it is shown; give it a moment to be
+    // drawn before the caller takes its picture.
     RECT menuBox{};
-    // Drawn once it has its final size.
-    ::Sleep(300);
     ::GetWindowRect(menu, &menuBox);
+    ::Sleep(300);
 
     const int margin = 24;
     const int screenW = ::GetSystemMetrics(SM_CXSCREEN), screenH = ::GetSystemMetrics(SM_CYSCREEN);
