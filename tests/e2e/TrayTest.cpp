@@ -53,27 +53,24 @@ void SaveScreenshot(const fs::path& file) {
 
 // Wine's notification area (without a desktop's own tray, a window of its
 // own) shows each icon as a child window of this class.
-int TrayIconCount() {
-    int count = 0;
+std::vector<HWND> VisibleTrayIcons() {
+    std::vector<HWND> icons;
     HWND tray = nullptr;
     while ((tray = ::FindWindowExW(nullptr, tray, L"__winex11_standalone_tray", nullptr)) != nullptr) {
         HWND icon = nullptr;
         while ((icon = ::FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr)) != nullptr)
-            count += ::IsWindowVisible(icon) ? 1 : 0;
+            if (::IsWindowVisible(icon))
+                icons.push_back(icon);
     }
-    return count;
+    return icons;
 }
 
-// The last visible icon window of Wine's notification area.
+int TrayIconCount() { return static_cast<int>(VisibleTrayIcons().size()); }
+
+// The icon added last.
 HWND LastTrayIcon() {
-    HWND found = nullptr, tray = nullptr;
-    while ((tray = ::FindWindowExW(nullptr, tray, L"__winex11_standalone_tray", nullptr)) != nullptr) {
-        HWND icon = nullptr;
-        while ((icon = ::FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr)) != nullptr)
-            if (::IsWindowVisible(icon))
-                found = icon;
-    }
-    return found;
+    const auto icons = VisibleTrayIcons();
+    return icons.empty() ? nullptr : icons.back();
 }
 
 // What the screen shows inside a window, pixel by pixel.
@@ -326,8 +323,11 @@ TEST_F(Tray, SwitchingWindowsBetweenLightAndDarkChangesTheIconAtOnce) {
     ASSERT_NE(main, nullptr);
     HWND icon = nullptr;
     std::size_t lightGlyph = 0;
-    ASSERT_TRUE(WaitFor([&] { return (icon = LastTrayIcon()) != nullptr && (lightGlyph = DarkPixels(PixelsOf(icon))) > 20; }))
-        << "the light theme's dark glyph never showed";
+    ASSERT_TRUE(WaitFor([&] {
+        icon = LastTrayIcon();
+        lightGlyph = DarkPixels(PixelsOf(icon));
+        return lightGlyph > 20;
+    })) << "the light theme's dark glyph never showed";
 
     const auto themeChanged = [&](DWORD lightTheme) {
         lightTheme_.SetDword(lightTheme);

@@ -14,8 +14,7 @@
 namespace {
 
 // Polls until the condition holds or about timeoutMs have passed.
-template <class Condition>
-bool WaitFor(Condition condition, DWORD timeoutMs) {
+template <class Condition> bool WaitFor(Condition condition, DWORD timeoutMs) {
     const ULONGLONG end = ::GetTickCount64() + timeoutMs;
     while (!condition()) {
         if (::GetTickCount64() > end)

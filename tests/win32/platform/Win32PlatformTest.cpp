@@ -26,9 +26,9 @@ class RegistryPort : public ::testing::Test {
 protected:
     void SetUp() override {
         ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
-        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.put(),
-                                    nullptr),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            ::RegCreateKeyExW(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.put(), nullptr),
+            ERROR_SUCCESS);
     }
     void TearDown() override {
         key_ = {};
@@ -81,9 +81,9 @@ protected:
     }
     // A 2 x 1 bitmap of one colour.
     void WriteBmp(const fs::path& name, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-        const std::uint8_t bytes[] = {'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0,
-                                      0,   1,   0,  0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0,
-                                      0,   0,   0,  0, 0, 0, 0, 0,  0, 0, 0, 0, b, g, r, b, g, r, 0, 0};
+        const std::uint8_t bytes[] = {'B', 'M', 62, 0, 0, 0, 0, 0,  0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0,
+                                      0,   1,   0,  0, 0, 1, 0, 24, 0, 0, 0,  0, 0, 8, 0,  0, 0, 0, 0, 0, 0,
+                                      0,   0,   0,  0, 0, 0, 0, 0,  0, 0, 0,  0, b, g, r,  b, g, r, 0, 0};
         std::ofstream out(folder_ / name, std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes), sizeof bytes);
     }

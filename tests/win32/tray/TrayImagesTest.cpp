@@ -16,8 +16,8 @@ namespace {
 
 constexpr int kSize = 4;
 
-// 32-bit pixels (0xAARRGGBB) of a bitmap, top row first; empty on failure.
-std::vector<std::uint32_t> PixelsOf(HBITMAP bitmap) {
+// A kSize x kSize 32-bit bitmap, top row first.
+BITMAPINFO TopDown32() {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = kSize;
@@ -25,6 +25,12 @@ std::vector<std::uint32_t> PixelsOf(HBITMAP bitmap) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+// 32-bit pixels (0xAARRGGBB) of a bitmap, top row first; empty on failure.
+std::vector<std::uint32_t> PixelsOf(HBITMAP bitmap) {
+    BITMAPINFO info = TopDown32();
     std::vector<std::uint32_t> pixels(kSize * kSize);
     const HDC screen = ::GetDC(nullptr);
     const int rows = ::GetDIBits(screen, bitmap, 0, kSize, pixels.data(), &info, DIB_RGB_COLORS);
@@ -35,13 +41,7 @@ std::vector<std::uint32_t> PixelsOf(HBITMAP bitmap) {
 // An icon of kSize x kSize from straight-alpha pixels and a mask (1 = not
 // covered), as icon files hold them.
 UniqueIcon MakeIcon(const std::vector<std::uint32_t>& pixels, const std::vector<bool>& uncovered) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = kSize;
-    info.bmiHeader.biHeight = -kSize;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDown32();
     void* bits = nullptr;
     const HDC screen = ::GetDC(nullptr);
     const UniqueBitmap colour(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
@@ -70,7 +70,9 @@ std::vector<std::uint32_t> IconPixels(HICON icon) {
     return PixelsOf(colour.get());
 }
 
-std::uint32_t Channel(std::uint32_t pixel, int shift) { return (pixel >> shift) & 0xFF; }
+std::uint32_t Channel(std::uint32_t pixel, int shift) {
+    return (pixel >> shift) & 0xFF;
+}
 
 // Straight alpha, one pixel of each kind: clear, faint, half, nearly and
 // fully opaque, in colours whose channels all differ.
