@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -21,6 +23,7 @@ namespace fs = std::filesystem;
 
 constexpr WORD kExit = 1009;
 constexpr UINT kTrayCallback = WM_APP + 1;
+const wchar_t kLightThemeKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
 
 // The whole screen as a 24-bit BMP file, for looking at what a user sees.
 void SaveScreenshot(const fs::path& file) {
@@ -55,15 +58,128 @@ void SaveScreenshot(const fs::path& file) {
 
 // Wine's notification area (without a desktop's own tray, a window of its
 // own) shows each icon as a child window of this class.
-int TrayIconCount() {
-    int count = 0;
+std::vector<HWND> VisibleTrayIcons() {
+    std::vector<HWND> icons;
     HWND tray = nullptr;
     while ((tray = ::FindWindowExW(nullptr, tray, L"__winex11_standalone_tray", nullptr)) != nullptr) {
         HWND icon = nullptr;
         while ((icon = ::FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr)) != nullptr)
-            count += ::IsWindowVisible(icon) ? 1 : 0;
+            if (::IsWindowVisible(icon))
+                icons.push_back(icon);
     }
-    return count;
+    return icons;
+}
+
+int TrayIconCount() { return static_cast<int>(VisibleTrayIcons().size()); }
+
+// The icon added last.
+HWND LastTrayIcon() {
+    const auto icons = VisibleTrayIcons();
+    return icons.empty() ? nullptr : icons.back();
+}
+
+// What the screen shows inside a window, pixel by pixel.
+std::vector<COLORREF> PixelsOf(HWND window) {
+    RECT box{};
+    if (!window || !::GetWindowRect(window, &box))
+        return {};
+    std::vector<COLORREF> pixels;
+    HDC screen = ::GetDC(nullptr);
+    for (LONG y = box.top; y < box.bottom; ++y)
+        for (LONG x = box.left; x < box.right; ++x)
+            pixels.push_back(::GetPixel(screen, x, y));
+    ::ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// The shell's record of the program's icon (the main window's icon 1).
+NOTIFYICONDATAW IconOf(HWND main, UINT flags) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = main;
+    data.uID = 1;
+    data.uFlags = flags;
+    return data;
+}
+
+// A solid red icon, unlike any of the program's.
+HICON RedIcon() {
+    const int size = ::GetSystemMetrics(SM_CXSMICON);
+    std::vector<std::uint32_t> bits(static_cast<std::size_t>(size * size), 0xFFFF0000);
+    std::vector<std::uint8_t> mask(static_cast<std::size_t>(size * size / 8 + 64), 0);
+    HBITMAP colour = ::CreateBitmap(size, size, 1, 32, bits.data());
+    HBITMAP maskBitmap = ::CreateBitmap(size, size, 1, 1, mask.data());
+    ICONINFO parts{TRUE, 0, 0, maskBitmap, colour};
+    HICON icon = ::CreateIconIndirect(&parts);
+    ::DeleteObject(colour);
+    ::DeleteObject(maskBitmap);
+    return icon;
+}
+
+bool MostlyRed(const std::vector<COLORREF>& pixels) {
+    std::size_t red = 0;
+    for (const COLORREF p : pixels)
+        red += p == RGB(255, 0, 0) ? 1 : 0;
+    return !pixels.empty() && red * 2 > pixels.size();
+}
+
+// Which of the program's tray images an icon window shows: each image, as
+// the program loads it (16 x 16 at 96 pixels per inch), drawn at every place
+// in the window over the window's own background; the closest wins.
+int ShownTrayImage(HWND iconWindow, const fs::path& exe, std::string& distances) {
+    RECT box{};
+    ::GetWindowRect(iconWindow, &box);
+    const int width = box.right - box.left, height = box.bottom - box.top;
+    const std::vector<COLORREF> shown = PixelsOf(iconWindow);
+    if (shown.empty() || width < 16 || height < 16)
+        return 0;
+    // The image drawn at (x, y) over the background, as the screen shows it.
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = ::CreateBitmap(width, height, 1, 32, nullptr);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    HBRUSH background = ::CreateSolidBrush(shown.front());
+    const RECT all{0, 0, width, height};
+    const auto distanceAt = [&](HICON image, int x, int y) {
+        ::FillRect(dc, &all, background);
+        ::DrawIconEx(dc, x, y, image, 16, 16, 0, nullptr, DI_NORMAL);
+        int sum = 0;
+        for (int py = 0; py < height; ++py)
+            for (int px = 0; px < width; ++px) {
+                const COLORREF a = ::GetPixel(dc, px, py), b = shown[static_cast<std::size_t>(py * width + px)];
+                sum += std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
+                       std::abs(GetBValue(a) - GetBValue(b));
+            }
+        return sum;
+    };
+    const HMODULE module =
+        ::LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    int best = 0, bestDistance = std::numeric_limits<int>::max();
+    for (const int id : {IDI_HUEGLASS, IDI_WIN78, IDI_WIN10B, IDI_WIN10W}) {
+        const auto image = static_cast<HICON>(::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0));
+        if (image == nullptr) {
+            distances += " (an image could not be loaded)";
+            best = 0;
+            break;
+        }
+        int closest = std::numeric_limits<int>::max();
+        for (int y = 0; y + 16 <= height; ++y)
+            for (int x = 0; x + 16 <= width; ++x)
+                closest = std::min(closest, distanceAt(image, x, y));
+        ::DestroyIcon(image);
+        char text[32];
+        std::snprintf(text, sizeof text, " %d:%d", id, closest);
+        distances += text;
+        if (closest < bestDistance) {
+            bestDistance = closest;
+            best = id;
+        }
+    }
+    ::FreeLibrary(module);
+    ::DeleteObject(background);
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    return best;
 }
 
 // The popup menu window of the process, if one is open.
@@ -76,107 +192,6 @@ HWND OpenMenuOf(DWORD pid) {
 void ScreenshotIfAsked(const wchar_t* name) {
     if (const wchar_t* folder = _wgetenv(L"HUEGLASS_SCREENSHOTS"))
         SaveScreenshot(fs::path(folder) / name);
-}
-
-// The visible icon windows in Wine's notification area.
-std::vector<HWND> TrayIconWindows() {
-    std::vector<HWND> icons;
-    HWND tray = nullptr;
-    while ((tray = ::FindWindowExW(nullptr, tray, L"__winex11_standalone_tray", nullptr)) != nullptr) {
-        HWND icon = nullptr;
-        while ((icon = ::FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr)) != nullptr)
-            if (::IsWindowVisible(icon))
-                icons.push_back(icon);
-    }
-    return icons;
-}
-
-// Pixels (0x00RRGGBB, top-down) of a w x h picture.
-struct Pixels {
-    int width = 0, height = 0;
-    std::vector<std::uint32_t> rgb;
-};
-
-// Draws into a fresh 32-bit picture filled with a background colour.
-template <typename Draw>
-Pixels Picture(int width, int height, std::uint32_t background, Draw draw) {
-    Pixels out{width, height, {}};
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC dc = ::CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(dc, bitmap);
-    auto* p = static_cast<std::uint32_t*>(bits);
-    std::fill(p, p + width * height, background);
-    draw(dc);
-    ::GdiFlush();
-    out.rgb.assign(p, p + width * height);
-    for (auto& v : out.rgb)
-        v &= 0x00FFFFFF;
-    ::SelectObject(dc, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(dc);
-    return out;
-}
-
-// What a window shows, copied from the screen (a window of another process
-// reads as black through its own device context).
-Pixels Capture(HWND window) {
-    RECT r{};
-    ::GetClientRect(window, &r);
-    POINT origin{0, 0};
-    ::ClientToScreen(window, &origin);
-    HDC screen = ::GetDC(nullptr);
-    Pixels shot = Picture(r.right, r.bottom, 0, [&](HDC dc) {
-        ::BitBlt(dc, 0, 0, r.right, r.bottom, screen, origin.x, origin.y, SRCCOPY);
-    });
-    ::ReleaseDC(nullptr, screen);
-    return shot;
-}
-
-int Distance(const Pixels& a, const Pixels& b) {
-    int sum = 0;
-    for (std::size_t i = 0; i < a.rgb.size() && i < b.rgb.size(); ++i)
-        for (int shift = 0; shift < 24; shift += 8)
-            sum += std::abs(static_cast<int>((a.rgb[i] >> shift) & 0xFF) - static_cast<int>((b.rgb[i] >> shift) & 0xFF));
-    return sum;
-}
-
-// Which of the program's tray images an icon window shows: each image, as
-// the program loads it (16 x 16 at 96 pixels per inch), drawn at every place
-// in the window over the window's own background; the closest wins.
-int ShownTrayImage(HWND iconWindow, const fs::path& exe, std::string& distances) {
-    const Pixels shot = Capture(iconWindow);
-    const HMODULE module = ::LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    int best = 0, bestDistance = std::numeric_limits<int>::max();
-    for (const int id : {IDI_HUEGLASS, IDI_WIN78, IDI_WIN10B, IDI_WIN10W}) {
-        const auto icon = static_cast<HICON>(::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0));
-        if (icon == nullptr) {
-            distances += " (an image could not be loaded)";
-            return 0;
-        }
-        int closest = std::numeric_limits<int>::max();
-        for (int y = 0; y + 16 <= shot.height; ++y)
-            for (int x = 0; x + 16 <= shot.width; ++x)
-                closest = std::min(closest, Distance(shot, Picture(shot.width, shot.height, shot.rgb.at(0), [&](HDC dc) {
-                                                         ::DrawIconEx(dc, x, y, icon, 16, 16, 0, nullptr, DI_NORMAL);
-                                                     })));
-        ::DestroyIcon(icon);
-        char text[32];
-        std::snprintf(text, sizeof text, " %d:%d", id, closest);
-        distances += text;
-        if (closest < bestDistance) {
-            bestDistance = closest;
-            best = id;
-        }
-    }
-    ::FreeLibrary(module);
-    return best;
 }
 
 std::vector<std::uint8_t> ReadBytes(const fs::path& file) {
@@ -220,8 +235,7 @@ protected:
     fs::path ColourFilePath() const { return DataFolder() / L"CustomColorCache.Settings"; }
 
     WineVersion version_{L"win10"};
-    RegistryValue lightTheme_{L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize",
-                              L"SystemUsesLightTheme"};
+    RegistryValue lightTheme_{kLightThemeKey, L"SystemUsesLightTheme"};
     TestFolder folder_;
 };
 
@@ -317,6 +331,103 @@ TEST_F(Tray, WithoutRememberedColoursTheColourFileIsNeverTouched) {
     EXPECT_EQ(ReadBytes(ColourFilePath()), foreign);
 }
 
+TEST_F(Tray, TheIconIsAddedAgainWhenTheTaskbarIsCreatedAgain) {
+    const int before = TrayIconCount();
+    App app(folder_.exe());
+    const HWND main = app.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return TrayIconCount() == before + 1; })) << "no icon was added to the tray";
+
+    // A new taskbar knows no icons: the old one's is gone, then the new one
+    // announces itself.
+    NOTIFYICONDATAW data = IconOf(main, 0);
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &data));
+    ASSERT_TRUE(WaitFor([&] { return TrayIconCount() == before; }));
+    ::PostMessageW(main, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return TrayIconCount() == before + 1; })) << "the icon did not come back";
+
+    app.Command(main, kExit);
+    EXPECT_EQ(app.WaitExit(), 0u);
+}
+
+TEST_F(Tray, TheIconIsDrawnAgainAfterAChangeOfResolution) {
+    App app(folder_.exe());
+    const HWND main = app.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    HWND icon = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (icon = LastTrayIcon()) != nullptr; })) << "no icon was added to the tray";
+
+    // Another image in the program's place, so that its own coming back shows.
+    NOTIFYICONDATAW data = IconOf(main, NIF_ICON);
+    data.hIcon = RedIcon();
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_MODIFY, &data));
+    ASSERT_TRUE(WaitFor([&] { return MostlyRed(PixelsOf(icon)); })) << "the stand-in image never showed";
+    ::DestroyIcon(data.hIcon);
+
+    ::PostMessageW(main, WM_DPICHANGED, MAKEWPARAM(144, 144), 0);
+    // The program waits for the shell to settle (5 s) before drawing it.
+    EXPECT_TRUE(WaitFor([&] { return !MostlyRed(PixelsOf(icon)); }, 30s)) << "the icon was not drawn again";
+
+    app.Command(main, kExit);
+    EXPECT_EQ(app.WaitExit(), 0u);
+}
+
+// Dark pixels of the icon: the light theme's variant is a dark glyph (for a
+// light taskbar), the dark theme's a white one.
+std::size_t DarkPixels(const std::vector<COLORREF>& pixels) {
+    std::size_t dark = 0;
+    for (const COLORREF p : pixels)
+        dark += GetRValue(p) + GetGValue(p) + GetBValue(p) < 200 ? 1 : 0;
+    return dark;
+}
+
+TEST_F(Tray, SwitchingWindowsBetweenLightAndDarkChangesTheIconAtOnce) {
+    App app(folder_.exe());
+    const HWND main = app.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    HWND icon = nullptr;
+    std::size_t lightGlyph = 0;
+    ASSERT_TRUE(WaitFor([&] {
+        icon = LastTrayIcon();
+        lightGlyph = DarkPixels(PixelsOf(icon));
+        return lightGlyph > 20;
+    })) << "the light theme's dark glyph never showed";
+
+    const auto themeChanged = [&](DWORD lightTheme) {
+        lightTheme_.SetDword(lightTheme);
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(main, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"),
+                              SMTO_ABORTIFHUNG, 5000, &ignored);
+    };
+    themeChanged(0);
+    EXPECT_TRUE(WaitFor([&] { return DarkPixels(PixelsOf(icon)) * 4 < lightGlyph; }))
+        << "the icon kept its light-theme variant";
+    ScreenshotIfAsked(L"tray-dark-theme.bmp");
+    themeChanged(1);
+    EXPECT_TRUE(WaitFor([&] { return DarkPixels(PixelsOf(icon)) * 4 >= lightGlyph * 3; }))
+        << "the light-theme variant did not come back";
+
+    app.Command(main, kExit);
+    EXPECT_EQ(app.WaitExit(), 0u);
+}
+
+TEST_F(Tray, DoubleClickBringsTheProgramForward) {
+    // An action outside the three: the double click launches nothing.
+    Settings(L"DoubleClickAction", L"7");
+    App app(folder_.exe());
+    const HWND main = app.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return LastTrayIcon() != nullptr; }));
+    ASSERT_NE(::GetForegroundWindow(), main);
+    ::PostMessageW(main, kTrayCallback, 1, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == main; })) << "the program did not come forward";
+    EXPECT_TRUE(WindowsOf(app.pid(), L"#32770").empty()) << "something opened";
+    EXPECT_TRUE(app.Running());
+
+    app.Command(main, kExit);
+    EXPECT_EQ(app.WaitExit(), 0u);
+}
+
 // The icon in the style of the system: Windows 10's glyph for the light theme
 // there, the Windows 7 and 8 image before (as far as the program can tell,
 // through the version.dll test double).
@@ -331,13 +442,13 @@ TEST_F(Tray, TheSystemStyleIconFollowsTheWindowsVersion) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.wine)));
         TestFolder folder(true, true);
         const OlderWindows windows(c.wine, c.kernel);
-        const auto before = TrayIconWindows();
+        const auto before = VisibleTrayIcons();
         App app(folder.exe(), windows.Environment());
         const HWND main = app.WaitMainWindow();
         ASSERT_NE(main, nullptr);
         HWND icon = nullptr;
         ASSERT_TRUE(WaitFor([&] {
-            for (const HWND candidate : TrayIconWindows())
+            for (const HWND candidate : VisibleTrayIcons())
                 if (std::find(before.begin(), before.end(), candidate) == before.end())
                     icon = candidate;
             return icon != nullptr;
