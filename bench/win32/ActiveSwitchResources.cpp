@@ -63,8 +63,8 @@ TEST(Benchmark, ObjectsHeldOverAThousandForegroundChanges) {
     ::SetForegroundWindow(windows[0]);
     Pump();
 
-    App app(folder.exe(), {L"WINEDLLOVERRIDES=dwmapi=n,b", L"HUEGLASS_DWM_LOG=" + log.wstring(),
-                           L"HUEGLASS_DWM_RESOURCES=1"});
+    App app(folder.exe(),
+            {L"WINEDLLOVERRIDES=dwmapi=n,b", L"HUEGLASS_DWM_LOG=" + log.wstring(), L"HUEGLASS_DWM_RESOURCES=1"});
     ASSERT_TRUE(WaitFor([&] { return ReadResources(log).size() >= 1; })) << "no first record";
 
     for (int change = 1; change <= Changes; ++change) {
@@ -72,7 +72,8 @@ TEST(Benchmark, ObjectsHeldOverAThousandForegroundChanges) {
         ASSERT_TRUE(WaitFor([&] {
             Pump();
             return ReadResources(log).size() >= static_cast<std::size_t>(change) + 1;
-        })) << "change " << change << " was not followed";
+        })) << "change "
+            << change << " was not followed";
     }
     const auto all = ReadResources(log);
     for (const std::size_t at : {std::size_t{0}, std::size_t{1}, std::size_t{10}, std::size_t{100}, all.size() - 1})

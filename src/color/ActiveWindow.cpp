@@ -36,8 +36,8 @@ void ApplyActiveIconColor(IActiveWindows& windows, IActiveWindows::Handle window
     setColor(ImageColor(picture->View(), choice.nColorMode, choice.IgnoreDarkLigthColors));
 }
 
-void ApplyActiveContentsColor(IActiveWindows& windows, const ISystemColors& systemColors,
-                              IActiveWindows::Handle window, ImageColorChoice choice, const SetColorFn& setColor) {
+void ApplyActiveContentsColor(IActiveWindows& windows, const ISystemColors& systemColors, IActiveWindows::Handle window,
+                              ImageColorChoice choice, const SetColorFn& setColor) {
     if (window == 0 || !windows.WindowExists(window)) {
         setColor(systemColors.SystemColor(BtnShadowIndex) & 0x00FFFFFF);
         return;

@@ -60,7 +60,7 @@ void ApplyActiveIconColor(IActiveWindows& windows, IActiveWindows::Handle window
 // Sets the colour of what the window shows. A window that is gone (or handle
 // 0, no foreground window) gives the button-shadow system colour; a capture
 // that cannot be made leaves the colour as it is.
-void ApplyActiveContentsColor(IActiveWindows& windows, const ISystemColors& systemColors,
-                              IActiveWindows::Handle window, ImageColorChoice choice, const SetColorFn& setColor);
+void ApplyActiveContentsColor(IActiveWindows& windows, const ISystemColors& systemColors, IActiveWindows::Handle window,
+                              ImageColorChoice choice, const SetColorFn& setColor);
 
 } // namespace hg

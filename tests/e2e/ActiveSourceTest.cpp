@@ -117,8 +117,8 @@ protected:
         fs::create_directories(DataFolder());
         ::WritePrivateProfileStringW(L"General", L"Mode", mode, SettingsFile().c_str());
         ::WritePrivateProfileStringW(L"General", L"FadeColor", L"1", SettingsFile().c_str());
-        app_.emplace(folder_.exe(), std::vector<std::wstring>{L"WINEDLLOVERRIDES=dwmapi=n,b",
-                                                               L"HUEGLASS_DWM_LOG=" + log().wstring()});
+        app_.emplace(folder_.exe(),
+                     std::vector<std::wstring>{L"WINEDLLOVERRIDES=dwmapi=n,b", L"HUEGLASS_DWM_LOG=" + log().wstring()});
         main_ = app_->WaitMainWindow();
         ASSERT_NE(main_, nullptr);
     }
@@ -133,9 +133,10 @@ protected:
     // these colours.
     bool WaitColors(const std::vector<std::uint32_t>& expected) {
         return WaitFor([&] {
-            PatternWindow::Pump();
-            return Colors().size() >= expected.size();
-        }) && Colors() == expected;
+                   PatternWindow::Pump();
+                   return Colors().size() >= expected.size();
+               }) &&
+               Colors() == expected;
     }
     std::string Log() const { return DescribeDwmLog(ReadDwmLog(log())); }
 
@@ -167,8 +168,7 @@ TEST_F(ActiveSource, ContentsOfEachForegroundWindowAreWrittenOnceWithoutAFade) {
 TEST_F(ActiveSource, AnotherProgramsIconCannotBeReadUnderWineSoNothingIsWritten) {
     // The class icon and the window's own: both out of reach of another process under Wine.
     const PatternWindow window({RGB(200, 40, 50), RGB(240, 240, 240), 70, true}, ::LoadIconW(nullptr, IDI_ERROR));
-    ::SendMessageW(window.get(), WM_SETICON, ICON_BIG,
-                   reinterpret_cast<LPARAM>(::LoadIconW(nullptr, IDI_WARNING)));
+    ::SendMessageW(window.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(::LoadIconW(nullptr, IDI_WARNING)));
     ASSERT_TRUE(window.Activate());
     Start(L"1");
     // Twenty ticks of the icon timer.

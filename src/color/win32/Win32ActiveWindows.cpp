@@ -9,12 +9,13 @@ namespace hg::win32 {
 
 namespace {
 
-HWND AsWindow(IActiveWindows::Handle handle) { return reinterpret_cast<HWND>(handle); }
+HWND AsWindow(IActiveWindows::Handle handle) {
+    return reinterpret_cast<HWND>(handle);
+}
 
 // A white 24-bit picture of width x height on which draw(dc) paints; nullopt
 // when any step fails. Every GDI object made here is released on every path.
-template <typename Draw>
-std::optional<Bitmap24> DrawOnWhite(int width, int height, Draw draw) {
+template <typename Draw> std::optional<Bitmap24> DrawOnWhite(int width, int height, Draw draw) {
     std::optional<Bitmap24> picture = Bitmap24::Allocate(width, height);
     if (!picture)
         return std::nullopt;
@@ -77,12 +78,13 @@ std::optional<Bitmap24> CaptureWindowToBitmap(HWND window) {
     // The display's size, not the window's, from the client area's corner.
     const int width = ::GetDeviceCaps(source.get(), HORZRES);
     const int height = ::GetDeviceCaps(source.get(), VERTRES);
-    return DrawOnWhite(width, height, [&](HDC dc) {
-        return ::BitBlt(dc, 0, 0, width, height, source.get(), 0, 0, SRCCOPY) != FALSE;
-    });
+    return DrawOnWhite(width, height,
+                       [&](HDC dc) { return ::BitBlt(dc, 0, 0, width, height, source.get(), 0, 0, SRCCOPY) != FALSE; });
 }
 
-bool Win32ActiveWindows::WindowExists(Handle window) { return ::IsWindow(AsWindow(window)) != FALSE; }
+bool Win32ActiveWindows::WindowExists(Handle window) {
+    return ::IsWindow(AsWindow(window)) != FALSE;
+}
 
 IActiveWindows::Handle Win32ActiveWindows::ClassIcon(Handle window) {
     return static_cast<Handle>(::GetClassLongPtrW(AsWindow(window), GCLP_HICON));

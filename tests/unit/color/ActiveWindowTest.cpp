@@ -24,7 +24,6 @@ Bitmap24 HalfBlueIcon(int side = 16) {
     return test::MakeBitmap(side, side, [](int x, int) { return x < 8 ? kBlue : clWhite; });
 }
 
-
 class SystemColors final : public ISystemColors {
 public:
     TColor SystemColor(int index) const override { return index == 16 ? 0x00A0A0A0 : 0x00123456; }
@@ -49,7 +48,10 @@ TEST(GetWindowIconHandle, FirstIconFoundInOrderAndAHungWindowIsNotAskedAgain) {
         {"class icon wins over the window's own", 0x11, {Handle{0x12}, Handle{0x13}, Handle{0x14}}, 0x11, {}},
         {"small icon", 0, {Handle{0x12}, Handle{0x13}, Handle{0x14}}, 0x12, {Kind::Small}},
         {"only the big icon", 0, {Handle{0}, Handle{0x13}, Handle{0}}, 0x13, {Kind::Small, Kind::Big}},
-        {"only the generated small icon", 0, {Handle{0}, Handle{0}, Handle{0x14}}, 0x14,
+        {"only the generated small icon",
+         0,
+         {Handle{0}, Handle{0}, Handle{0x14}},
+         0x14,
          {Kind::Small, Kind::Big, Kind::Small2}},
         {"no icon at all", 0, {Handle{0}, Handle{0}, Handle{0}}, 0, {Kind::Small, Kind::Big, Kind::Small2}},
         {"no answer: no icon, no further waits", 0, {hung, Handle{0x13}, Handle{0x14}}, 0, {Kind::Small}},

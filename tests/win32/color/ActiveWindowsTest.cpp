@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -18,7 +18,8 @@ namespace {
 using Handle = IActiveWindows::Handle;
 
 // Pixels 0x00RRGGBB (alpha in the top byte for 32-bit icons).
-UniqueIcon MakeIcon(int width, int height, const std::vector<std::uint32_t>& argb, const std::vector<bool>& transparent) {
+UniqueIcon MakeIcon(int width, int height, const std::vector<std::uint32_t>& argb,
+                    const std::vector<bool>& transparent) {
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
@@ -29,7 +30,8 @@ UniqueIcon MakeIcon(int width, int height, const std::vector<std::uint32_t>& arg
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             if (transparent[static_cast<std::size_t>(y * width + x)])
-                maskBits[static_cast<std::size_t>(y * maskStride + x / 8)] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+                maskBits[static_cast<std::size_t>(y * maskStride + x / 8)] |=
+                    static_cast<std::uint8_t>(0x80 >> (x % 8));
     const UniqueBitmap mask(::CreateBitmap(width, height, 1, 1, maskBits.data()));
     ICONINFO icon{TRUE, 0, 0, mask.get(), colour.get()};
     return UniqueIcon(::CreateIconIndirect(&icon));
@@ -76,11 +78,13 @@ UniqueWindow MakeWindow(HICON classIcon, DWORD style = WS_OVERLAPPEDWINDOW, int 
     wc.hIcon = classIcon;
     wc.lpszClassName = name.c_str();
     ::RegisterClassW(&wc);
-    return UniqueWindow(::CreateWindowExW(0, name.c_str(), L"test", style, x, y, w, h, nullptr, nullptr,
-                                          wc.hInstance, nullptr));
+    return UniqueWindow(
+        ::CreateWindowExW(0, name.c_str(), L"test", style, x, y, w, h, nullptr, nullptr, wc.hInstance, nullptr));
 }
 
-Handle H(const void* p) { return reinterpret_cast<Handle>(p); }
+Handle H(const void* p) {
+    return reinterpret_cast<Handle>(p);
+}
 
 TEST(Win32ActiveWindows, IconOrderOnRealWindows) {
     Win32ActiveWindows port;
@@ -155,7 +159,8 @@ TEST(Win32ActiveWindows, IconsDrawnOverWhiteAtTheirOwnSize) {
     EXPECT_EQ(Pixel(*picture, 15, 5), 0x00FFFFFFu);
 
     // Half-transparent blue is blended over the white.
-    const UniqueIcon alpha = MakeIcon(16, 16, std::vector<std::uint32_t>(256, 0x800000FF), std::vector<bool>(256, false));
+    const UniqueIcon alpha =
+        MakeIcon(16, 16, std::vector<std::uint32_t>(256, 0x800000FF), std::vector<bool>(256, false));
     picture = IconToBitmap(alpha.get());
     ASSERT_TRUE(picture);
     const std::uint32_t blended = Pixel(*picture, 8, 8);
