@@ -83,13 +83,13 @@ int RunHueglassColor(std::span<const std::string> args, IFileSystem& files, IPla
     int status = 0;
     for (const std::string& name : names) {
         const std::filesystem::path path(std::u8string(name.begin(), name.end()));
-        const PictureResult picture = LoadWallpaperBitmap(files, path, platform);
-        if (!picture) {
-            output.err("hueglass-color: " + name + ": " + picture.error + "\n");
+        PictureColorRows picture({mode, ignoreDarkLight});
+        if (const std::string error = LoadWallpaperRows(files, path, picture, platform); !error.empty()) {
+            output.err("hueglass-color: " + name + ": " + error + "\n");
             status = 1;
             continue;
         }
-        output.out(FormatLine(ImageColor(picture.bitmap->View(), mode, ignoreDarkLight), name));
+        output.out(FormatLine(picture.Color(), name));
     }
     return status;
 }
