@@ -307,14 +307,22 @@ bool PictureColorRows::Wants(int y) const {
     return step_ > 0 && y % step_ == 0;
 }
 
+void PictureColorRows::Corner(int x, int y, const std::uint8_t* pixel) {
+    const bool left = x == 0, right = x == width_ - 1, top = y == 0, bottom = y == height_ - 1;
+    if (top && left)
+        corners_.TopLeft = PixelColor(pixel);
+    if (top && right)
+        corners_.TopRight = PixelColor(pixel);
+    if (bottom && left)
+        corners_.BottomLeft = PixelColor(pixel);
+    if (bottom && right)
+        corners_.BottomRight = PixelColor(pixel);
+}
+
 void PictureColorRows::Row(int y, const std::uint8_t* pixels) {
-    if (y == 0) {
-        corners_.TopLeft = PixelColor(pixels);
-        corners_.TopRight = PixelColor(pixels + static_cast<std::ptrdiff_t>(width_ - 1) * 3);
-    }
-    if (y == height_ - 1) {
-        corners_.BottomLeft = PixelColor(pixels);
-        corners_.BottomRight = PixelColor(pixels + static_cast<std::ptrdiff_t>(width_ - 1) * 3);
+    if (y == 0 || y == height_ - 1) {
+        Corner(0, y, pixels);
+        Corner(width_ - 1, y, pixels + static_cast<std::ptrdiff_t>(width_ - 1) * 3);
     }
     if (!wantColor_)
         return;
@@ -323,7 +331,12 @@ void PictureColorRows::Row(int y, const std::uint8_t* pixels) {
             SampleRow(pixels, width_, step_, samples_);
         return;
     }
-    const BitmapView row{pixels, width_, 1, 0};
+    Pixels(pixels, width_);
+}
+
+// The sums do not depend on the order of the pixels.
+void PictureColorRows::Pixels(const std::uint8_t* pixels, int count) {
+    const BitmapView row{pixels, count, 1, 0};
     ChannelSums sums;
     SumAll(row, sums);
     Add(all_, sums);

@@ -58,6 +58,9 @@ public:
     std::string Begin(int width, int height) override;
     bool Wants(int y) const override;
     void Row(int y, const std::uint8_t* pixels) override;
+    bool TakesLoosePixels() const override { return wantColor_ && request_.nColorMode != ColorModePredominant; }
+    void Pixels(const std::uint8_t* pixels, int count) override;
+    void Corner(int x, int y, const std::uint8_t* pixel) override;
 
     TColor Color() const;
     const ImageCorners& Corners() const { return corners_; }

@@ -43,6 +43,15 @@ public:
     // once, in the order the format stores them (bottom-up bitmaps give the
     // bottom row first). The pixels are valid only during the call.
     virtual void Row(int y, const std::uint8_t* pixels) = 0;
+
+    // A consumer that needs every pixel but not where it lies (apart from
+    // the corners) may take the pixels of an interlaced picture pass by pass,
+    // with no picture-sized buffer: then, instead of rows, it gets Pixels with
+    // pieces of rows (every pixel exactly once) and Corner with each of the
+    // four corner pixels.
+    virtual bool TakesLoosePixels() const { return false; }
+    virtual void Pixels(const std::uint8_t* pixels, int count) { (void)pixels, (void)count; }
+    virtual void Corner(int x, int y, const std::uint8_t* pixel) { (void)x, (void)y, (void)pixel; }
 };
 
 // Collects every row into a bitmap.

@@ -25,6 +25,7 @@ struct PngSession {
     char message[200] = {};
     png_uint_32 width = 0, height = 0;
     int passes = 1;
+    bool loose = false; // passes read as they are stored, for RowConsumer::Pixels
     std::size_t fileRowBytes = 0; // a row as the file stores it, before any conversion
     // Rows arrive as blue, green, red, alpha and are composited here.
     bool compositeRows = false;
@@ -53,7 +54,9 @@ void ReadFromStream(png_structp png, png_bytep out, png_size_t count) {
     session->position += count;
 }
 
-bool ReadHeader(PngSession& s) {
+// With loosePixels an interlaced picture is read pass by pass, as its
+// passes store it, instead of row by row.
+bool ReadHeader(PngSession& s, bool loosePixels) {
     s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &s, OnError, OnWarning);
     if (!s.png)
         return false;
@@ -101,7 +104,8 @@ bool ReadHeader(PngSession& s) {
         }
     }
     png_set_bgr(s.png);
-    s.passes = png_set_interlace_handling(s.png);
+    s.loose = loosePixels && png_get_interlace_type(s.png, s.info) != PNG_INTERLACE_NONE;
+    s.passes = s.loose ? PNG_INTERLACE_ADAM7_PASSES : png_set_interlace_handling(s.png);
     png_read_update_info(s.png, s.info);
     s.width = png_get_image_width(s.png, s.info);
     s.height = png_get_image_height(s.png, s.info);
@@ -124,7 +128,8 @@ void CompositeOverWhite(const std::uint8_t* in, std::uint8_t* out, png_uint_32 w
 // the one before) but not composited. Non-interlaced rows go to the consumer
 // as they arrive. The passes of an interlaced picture fill in each row in
 // turn, so the wanted rows are kept (in `kept`, by `keptIndex`) until the last
-// pass. rgbaRow holds a row of four bytes a pixel for compositing, scratch one
+// pass (or, for a consumer of loose pixels, each pass is handed on as it is
+// read). rgbaRow holds a row of four bytes a pixel for compositing, scratch one
 // of three.
 struct PngBuffers {
     std::uint8_t* scratch;
@@ -138,6 +143,27 @@ bool ReadRows(PngSession& s, RowConsumer& rows, const PngBuffers& b) {
     if (setjmp(png_jmpbuf(s.png)))
         return false;
     const auto height = static_cast<int>(s.height);
+    if (s.loose) {
+        // Each pass holds every so-many pixel of every so-many row; libpng
+        // passes over empty ones itself.
+        for (int pass = 0; pass < s.passes; ++pass) {
+            const png_uint_32 columns = PNG_PASS_COLS(s.width, pass), passRows = PNG_PASS_ROWS(s.height, pass);
+            if (columns == 0 || passRows == 0)
+                continue;
+            for (png_uint_32 r = 0; r < passRows; ++r) {
+                png_read_row(s.png, b.scratch, nullptr);
+                rows.Pixels(b.scratch, static_cast<int>(columns));
+                const png_uint_32 y = PNG_PASS_START_ROW(pass) + (r << PNG_PASS_ROW_SHIFT(pass));
+                if (y != 0 && y != s.height - 1)
+                    continue;
+                for (const png_uint_32 x : {png_uint_32{0}, s.width - 1})
+                    if (x >= PNG_PASS_START_COL(pass) && ((x - PNG_PASS_START_COL(pass)) & ((1u << PNG_PASS_COL_SHIFT(pass)) - 1)) == 0)
+                        rows.Corner(static_cast<int>(x), static_cast<int>(y),
+                                    b.scratch + 3 * ((x - PNG_PASS_START_COL(pass)) >> PNG_PASS_COL_SHIFT(pass)));
+            }
+        }
+        return true;
+    }
     if (s.passes == 1) {
         for (int y = 0; y < height; ++y) {
             if (!rows.Wants(y)) {
@@ -180,7 +206,7 @@ std::string DecodePngRows(std::span<const std::uint8_t> bytes, RowConsumer& rows
     PngSession session;
     session.bytes = bytes;
     session.position = 8;
-    if (!ReadHeader(session))
+    if (!ReadHeader(session, rows.TakesLoosePixels()))
         return std::string("not a readable PNG picture: ") +
                (session.message[0] ? session.message : "unsupported pixel format");
     if (std::string tooLarge = CheckPictureSize(session.width, session.height); !tooLarge.empty())
@@ -196,14 +222,14 @@ std::string DecodePngRows(std::span<const std::uint8_t> bytes, RowConsumer& rows
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
     std::size_t keptRows = 0;
     std::vector<int> keptIndex;
-    if (session.passes > 1)
+    if (session.passes > 1 && !session.loose)
         keptIndex.assign(static_cast<std::size_t>(height), -1);
     const std::size_t held = rows.MemoryFor(width, height) + static_cast<std::size_t>(width) * 7;
     if (held >= DecodeMemoryBudget)
         return "the picture is too large for the memory a picture may take";
     if (std::string refused = rows.Begin(width, height); !refused.empty())
         return refused;
-    if (session.passes > 1 && !rows.RowTarget(0)) {
+    if (session.passes > 1 && !session.loose && !rows.RowTarget(0)) {
         for (int y = 0; y < height; ++y)
             if (rows.Wants(y))
                 keptIndex[static_cast<std::size_t>(y)] = static_cast<int>(keptRows++);
