@@ -151,7 +151,10 @@ void ReadPng(png_structp png, png_bytep out, png_size_t count) {
     memory->position += count;
 }
 
-void BarePng(const Bytes& file, Target& target, bool fresh) {
+// libpng alone: palette and grey expanded, 16 bits scaled, alpha stripped.
+// prepare(width, height, passes) returns where row y goes.
+template <class Prepare>
+void BarePngRows(const Bytes& file, Prepare&& prepare) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     PngMemory memory{&file, 0};
@@ -164,13 +167,20 @@ void BarePng(const Bytes& file, Target& target, bool fresh) {
     png_set_bgr(png);
     const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    const png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);
-    const std::size_t stride = (width * 3 + 3) & ~3u;
-    std::uint8_t* pixels = Buffer(target, stride * height, fresh);
+    const png_uint_32 height = png_get_image_height(png, info);
+    const auto rowAt = prepare(png_get_image_width(png, info), height, passes);
     for (int pass = 0; pass < passes; ++pass)
         for (png_uint_32 y = 0; y < height; ++y)
-            png_read_row(png, pixels + y * stride, nullptr);
+            png_read_row(png, rowAt(y), nullptr);
     png_destroy_read_struct(&png, &info, nullptr);
+}
+
+void BarePng(const Bytes& file, Target& target, bool fresh) {
+    BarePngRows(file, [&](png_uint_32 width, png_uint_32 height, int) {
+        const std::size_t stride = (width * 3 + 3) & ~3u;
+        std::uint8_t* pixels = Buffer(target, stride * height, fresh);
+        return [pixels, stride](png_uint_32 y) { return pixels + y * stride; };
+    });
 }
 
 // The rows ImageColor reads in predominant mode: every (width div 15)-th and
@@ -212,26 +222,12 @@ void JpegRows(const Bytes& file, std::vector<std::uint8_t>& row, bool skip) {
 // libpng alone, row by row into one reused row buffer (interlaced pictures
 // into a full one).
 void PngRows(const Bytes& file, std::vector<std::uint8_t>& row) {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    PngMemory memory{&file, 0};
-    png_set_read_fn(png, &memory, ReadPng);
-    png_read_info(png, info);
-    png_set_expand(png);
-    png_set_scale_16(png);
-    png_set_strip_alpha(png);
-    png_set_gray_to_rgb(png);
-    png_set_bgr(png);
-    const int passes = png_set_interlace_handling(png);
-    png_read_update_info(png, info);
-    const png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);
-    const std::size_t rowBytes = width * 3;
-    row.resize(passes > 1 ? rowBytes * height : rowBytes);
-    for (int pass = 0; pass < passes; ++pass)
-        for (png_uint_32 y = 0; y < height; ++y)
-            png_read_row(png, row.data() + (passes > 1 ? y * rowBytes : 0), nullptr);
+    BarePngRows(file, [&row](png_uint_32 width, png_uint_32 height, int passes) {
+        const std::size_t rowBytes = width * 3;
+        row.resize(passes > 1 ? rowBytes * height : rowBytes);
+        return [&row, rowBytes, passes](png_uint_32 y) { return row.data() + (passes > 1 ? y * rowBytes : 0); };
+    });
     benchmark::DoNotOptimize(row.data());
-    png_destroy_read_struct(&png, &info, nullptr);
 }
 
 void FloorRows(benchmark::State& state, const fs::path& path, bool skip) {

@@ -382,19 +382,24 @@ TEST(DecodePng, TruncatedAndDamagedFilesAreRefused) {
     EXPECT_FALSE(DecodePng(Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}));
 }
 
+// The header's size replaced (IHDR data starts at byte 16; its checksum
+// follows at 29).
+Bytes WithPngSize(Bytes file, std::uint32_t w, std::uint32_t h) {
+    for (int i = 0; i < 4; ++i) {
+        file[16 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(w >> (24 - 8 * i));
+        file[20 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(h >> (24 - 8 * i));
+    }
+    const std::uint32_t crc = static_cast<std::uint32_t>(crc32(crc32(0, nullptr, 0), file.data() + 12, 17));
+    for (int i = 0; i < 4; ++i)
+        file[29 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
+    return file;
+}
+
 TEST(DecodePng, OversizedPicturesAreRefusedFromTheHeader) {
     std::vector<TColor> expected;
     const Bytes file = MakePng({PNG_COLOR_TYPE_RGB, 8, false, false}, 4, 4, expected);
     for (const auto& [w, h] : {std::pair{70000u, 1u}, {16385u, 16385u}}) {
-        Bytes big = file; // IHDR data starts at byte 16; its checksum follows at 29
-        for (int i = 0; i < 4; ++i) {
-            big[16 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(w >> (24 - 8 * i));
-            big[20 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(h >> (24 - 8 * i));
-        }
-        const std::uint32_t crc = static_cast<std::uint32_t>(crc32(crc32(0, nullptr, 0), big.data() + 12, 17));
-        for (int i = 0; i < 4; ++i)
-            big[29 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
-        const PictureResult picture = DecodePng(big);
+        const PictureResult picture = DecodePng(WithPngSize(file, w, h));
         EXPECT_FALSE(picture);
         EXPECT_FALSE(picture.error.empty());
     }
@@ -406,16 +411,7 @@ TEST(DecodePng, DataTooShortForItsSizeIsRefused) {
     std::vector<TColor> expected;
     for (const bool interlaced : {false, true}) {
         const Bytes file = MakePng({PNG_COLOR_TYPE_RGB, 8, interlaced, false}, 4, 4, expected);
-        Bytes big = file;
-        const std::uint32_t side = 16384;
-        for (int i = 0; i < 4; ++i) {
-            big[16 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(side >> (24 - 8 * i));
-            big[20 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(side >> (24 - 8 * i));
-        }
-        const std::uint32_t crc = static_cast<std::uint32_t>(crc32(crc32(0, nullptr, 0), big.data() + 12, 17));
-        for (int i = 0; i < 4; ++i)
-            big[29 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
-        const PictureResult picture = DecodePng(big);
+        const PictureResult picture = DecodePng(WithPngSize(file, 16384, 16384));
         EXPECT_FALSE(picture);
         EXPECT_NE(picture.error.find("cannot hold"), std::string::npos) << picture.error;
     }
