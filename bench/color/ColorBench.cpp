@@ -121,7 +121,18 @@ std::uint8_t* Buffer(Target& target, std::size_t size, bool fresh) {
     return target.pixels.get();
 }
 
-void BareJpeg(const Bytes& file, Target& target, bool fresh) {
+// The rows ImageColor reads in predominant mode: every (width div 15)-th and
+// the last (for the corners).
+bool PredominantRow(JDIMENSION y, JDIMENSION width, JDIMENSION height) {
+    const JDIMENSION step = width / 15;
+    return y == height - 1 || (step > 0 && y % step == 0);
+}
+
+// libjpeg alone at its defaults, to blue, green, red. prepare(width, height)
+// returns where row y goes. With skip only the predominant rows are decoded,
+// the others skipped with jpeg_skip_scanlines.
+template <class Prepare>
+void BareJpegRows(const Bytes& file, bool skip, Prepare&& prepare) {
     jpeg_decompress_struct cinfo{};
     jpeg_error_mgr errors{};
     cinfo.err = jpeg_std_error(&errors);
@@ -130,14 +141,30 @@ void BareJpeg(const Bytes& file, Target& target, bool fresh) {
     jpeg_read_header(&cinfo, TRUE);
     cinfo.out_color_space = JCS_EXT_BGR;
     jpeg_start_decompress(&cinfo);
-    const std::size_t stride = (cinfo.output_width * 3 + 3) & ~3u;
-    std::uint8_t* pixels = Buffer(target, stride * cinfo.output_height, fresh);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = pixels + cinfo.output_scanline * stride;
-        jpeg_read_scanlines(&cinfo, &row, 1);
+    const JDIMENSION width = cinfo.output_width, height = cinfo.output_height;
+    const auto rowAt = prepare(width, height);
+    while (cinfo.output_scanline < height) {
+        const JDIMENSION y = cinfo.output_scanline;
+        if (skip && !PredominantRow(y, width, height)) {
+            JDIMENSION next = y + 1;
+            while (next < height && !PredominantRow(next, width, height))
+                ++next;
+            jpeg_skip_scanlines(&cinfo, next - y);
+            continue;
+        }
+        JSAMPROW target = rowAt(y);
+        jpeg_read_scanlines(&cinfo, &target, 1);
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
+}
+
+void BareJpeg(const Bytes& file, Target& target, bool fresh) {
+    BareJpegRows(file, false, [&](JDIMENSION width, JDIMENSION height) {
+        const std::size_t stride = (width * 3 + 3) & ~3u;
+        std::uint8_t* pixels = Buffer(target, stride * height, fresh);
+        return [pixels, stride](JDIMENSION y) { return pixels + y * stride; };
+    });
 }
 
 struct PngMemory {
@@ -183,40 +210,14 @@ void BarePng(const Bytes& file, Target& target, bool fresh) {
     });
 }
 
-// The rows ImageColor reads in predominant mode: every (width div 15)-th and
-// the last (for the corners).
-bool PredominantRow(JDIMENSION y, JDIMENSION width, JDIMENSION height) {
-    const JDIMENSION step = width / 15;
-    return y == height - 1 || (step > 0 && y % step == 0);
-}
-
-// libjpeg alone, every row (or only the predominant rows, skipping the others
-// with jpeg_skip_scanlines) into one reused row buffer.
+// libjpeg alone, every row (or only the predominant rows) into one reused
+// row buffer.
 void JpegRows(const Bytes& file, std::vector<std::uint8_t>& row, bool skip) {
-    jpeg_decompress_struct cinfo{};
-    jpeg_error_mgr errors{};
-    cinfo.err = jpeg_std_error(&errors);
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, file.data(), static_cast<unsigned long>(file.size()));
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.out_color_space = JCS_EXT_BGR;
-    jpeg_start_decompress(&cinfo);
-    row.resize(cinfo.output_width * 3);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        const JDIMENSION y = cinfo.output_scanline;
-        if (skip && !PredominantRow(y, cinfo.output_width, cinfo.output_height)) {
-            JDIMENSION next = y + 1;
-            while (next < cinfo.output_height && !PredominantRow(next, cinfo.output_width, cinfo.output_height))
-                ++next;
-            jpeg_skip_scanlines(&cinfo, next - y);
-            continue;
-        }
-        JSAMPROW target = row.data();
-        jpeg_read_scanlines(&cinfo, &target, 1);
-        benchmark::DoNotOptimize(row.data());
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
+    BareJpegRows(file, skip, [&row](JDIMENSION width, JDIMENSION) {
+        row.resize(width * 3);
+        return [&row](JDIMENSION) { return row.data(); };
+    });
+    benchmark::DoNotOptimize(row.data());
 }
 
 // libpng alone, row by row into one reused row buffer (interlaced pictures
