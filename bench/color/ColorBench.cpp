@@ -1,6 +1,10 @@
 // ImageColor on a decoded 3840x2160 bitmap against memcpy of the same bitmap,
-// and load plus ImageColor of each wallpaper in bench/data/color against the
-// bare library decode of the same file, in one binary.
+// and the colour of each wallpaper in bench/data/color (load from the file
+// plus colour, as the program does) against the floors of the same run: the
+// bare library decode into a full bitmap, into one reused row buffer, and for
+// sequential JPEG a decode that skips to just the rows the predominant colour
+// reads.
+#include "color/Decoders.h"
 #include "color/ImageColor.h"
 #include "color/Wallpaper.h"
 #include "platform/StdFileSystem.h"
@@ -117,7 +121,18 @@ std::uint8_t* Buffer(Target& target, std::size_t size, bool fresh) {
     return target.pixels.get();
 }
 
-void BareJpeg(const Bytes& file, Target& target, bool fresh) {
+// The rows ImageColor reads in predominant mode: every (width div 15)-th and
+// the last (for the corners).
+bool PredominantRow(JDIMENSION y, JDIMENSION width, JDIMENSION height) {
+    const JDIMENSION step = width / 15;
+    return y == height - 1 || (step > 0 && y % step == 0);
+}
+
+// libjpeg alone at its defaults, to blue, green, red. prepare(width, height)
+// returns where row y goes. With skip only the predominant rows are decoded,
+// the others skipped with jpeg_skip_scanlines.
+template <class Prepare>
+void BareJpegRows(const Bytes& file, bool skip, Prepare&& prepare) {
     jpeg_decompress_struct cinfo{};
     jpeg_error_mgr errors{};
     cinfo.err = jpeg_std_error(&errors);
@@ -126,14 +141,30 @@ void BareJpeg(const Bytes& file, Target& target, bool fresh) {
     jpeg_read_header(&cinfo, TRUE);
     cinfo.out_color_space = JCS_EXT_BGR;
     jpeg_start_decompress(&cinfo);
-    const std::size_t stride = (cinfo.output_width * 3 + 3) & ~3u;
-    std::uint8_t* pixels = Buffer(target, stride * cinfo.output_height, fresh);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = pixels + cinfo.output_scanline * stride;
-        jpeg_read_scanlines(&cinfo, &row, 1);
+    const JDIMENSION width = cinfo.output_width, height = cinfo.output_height;
+    const auto rowAt = prepare(width, height);
+    while (cinfo.output_scanline < height) {
+        const JDIMENSION y = cinfo.output_scanline;
+        if (skip && !PredominantRow(y, width, height)) {
+            JDIMENSION next = y + 1;
+            while (next < height && !PredominantRow(next, width, height))
+                ++next;
+            jpeg_skip_scanlines(&cinfo, next - y);
+            continue;
+        }
+        JSAMPROW target = rowAt(y);
+        jpeg_read_scanlines(&cinfo, &target, 1);
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
+}
+
+void BareJpeg(const Bytes& file, Target& target, bool fresh) {
+    BareJpegRows(file, false, [&](JDIMENSION width, JDIMENSION height) {
+        const std::size_t stride = (width * 3 + 3) & ~3u;
+        std::uint8_t* pixels = Buffer(target, stride * height, fresh);
+        return [pixels, stride](JDIMENSION y) { return pixels + y * stride; };
+    });
 }
 
 struct PngMemory {
@@ -147,7 +178,10 @@ void ReadPng(png_structp png, png_bytep out, png_size_t count) {
     memory->position += count;
 }
 
-void BarePng(const Bytes& file, Target& target, bool fresh) {
+// libpng alone: palette and grey expanded, 16 bits scaled, alpha stripped.
+// prepare(width, height, passes) returns where row y goes.
+template <class Prepare>
+void BarePngRows(const Bytes& file, Prepare&& prepare) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     PngMemory memory{&file, 0};
@@ -160,13 +194,53 @@ void BarePng(const Bytes& file, Target& target, bool fresh) {
     png_set_bgr(png);
     const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    const png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);
-    const std::size_t stride = (width * 3 + 3) & ~3u;
-    std::uint8_t* pixels = Buffer(target, stride * height, fresh);
+    const png_uint_32 height = png_get_image_height(png, info);
+    const auto rowAt = prepare(png_get_image_width(png, info), height, passes);
     for (int pass = 0; pass < passes; ++pass)
         for (png_uint_32 y = 0; y < height; ++y)
-            png_read_row(png, pixels + y * stride, nullptr);
+            png_read_row(png, rowAt(y), nullptr);
     png_destroy_read_struct(&png, &info, nullptr);
+}
+
+void BarePng(const Bytes& file, Target& target, bool fresh) {
+    BarePngRows(file, [&](png_uint_32 width, png_uint_32 height, int) {
+        const std::size_t stride = (width * 3 + 3) & ~3u;
+        std::uint8_t* pixels = Buffer(target, stride * height, fresh);
+        return [pixels, stride](png_uint_32 y) { return pixels + y * stride; };
+    });
+}
+
+// libjpeg alone, every row (or only the predominant rows) into one reused
+// row buffer.
+void JpegRows(const Bytes& file, std::vector<std::uint8_t>& row, bool skip) {
+    BareJpegRows(file, skip, [&row](JDIMENSION width, JDIMENSION) {
+        row.resize(width * 3);
+        return [&row](JDIMENSION) { return row.data(); };
+    });
+    benchmark::DoNotOptimize(row.data());
+}
+
+// libpng alone, row by row into one reused row buffer (interlaced pictures
+// into a full one).
+void PngRows(const Bytes& file, std::vector<std::uint8_t>& row) {
+    BarePngRows(file, [&row](png_uint_32 width, png_uint_32 height, int passes) {
+        const std::size_t rowBytes = width * 3;
+        row.resize(passes > 1 ? rowBytes * height : rowBytes);
+        return [&row, rowBytes, passes](png_uint_32 y) { return row.data() + (passes > 1 ? y * rowBytes : 0); };
+    });
+    benchmark::DoNotOptimize(row.data());
+}
+
+void FloorRows(benchmark::State& state, const fs::path& path, bool skip) {
+    const Bytes file = ReadFile(path);
+    const bool jpeg = path.extension() == ".jpg";
+    std::vector<std::uint8_t> row;
+    for (auto _ : state) {
+        if (jpeg)
+            JpegRows(file, row, skip);
+        else
+            PngRows(file, row);
+    }
 }
 
 void BareDecode(benchmark::State& state, const fs::path& path, bool fresh) {
@@ -184,15 +258,18 @@ void BareDecode(benchmark::State& state, const fs::path& path, bool fresh) {
     }
 }
 
+// What the program does: the file read whole, decoded from memory, the
+// colour and corners gathered from the rows.
 void LoadAndColor(benchmark::State& state, const fs::path& path, int mode) {
     hg::StdFileSystem files;
     for (auto _ : state) {
-        const hg::PictureResult picture = hg::LoadWallpaperBitmap(files, path);
-        if (!picture) {
-            state.SkipWithError(picture.error.c_str());
+        hg::PictureColorRows rows({mode, false});
+        const std::string error = hg::LoadWallpaperRows(files, path, rows);
+        if (!error.empty()) {
+            state.SkipWithError(error.c_str());
             break;
         }
-        benchmark::DoNotOptimize(hg::ImageColor(picture.bitmap->View(), mode, false));
+        benchmark::DoNotOptimize(rows.Color());
     }
 }
 
@@ -210,9 +287,13 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("Wallpaper/" + name + "/bare_decode_fresh").c_str(),
                                      [path](benchmark::State& s) { BareDecode(s, path, true); })
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("Wallpaper/" + name + "/bare_decode_reused").c_str(),
-                                     [path](benchmark::State& s) { BareDecode(s, path, false); })
+        benchmark::RegisterBenchmark(("Wallpaper/" + name + "/floor_rows").c_str(),
+                                     [path](benchmark::State& s) { FloorRows(s, path, false); })
             ->Unit(benchmark::kMillisecond);
+        if (path.extension() == ".jpg")
+            benchmark::RegisterBenchmark(("Wallpaper/" + name + "/floor_skip").c_str(),
+                                         [path](benchmark::State& s) { FloorRows(s, path, true); })
+                ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("Wallpaper/" + name + "/load_predominant").c_str(),
                                      [path](benchmark::State& s) { LoadAndColor(s, path, hg::ColorModePredominant); })
             ->Unit(benchmark::kMillisecond);

@@ -272,21 +272,22 @@ void MainForm::SetColorFromWall(std::wstring sMainWall) {
         sMainWall = WallpaperPath();
     if (sMainWall.empty())
         return;
-    PictureResult picture = LoadWallpaperBitmap(ports_.files, sMainWall, ports_.pictures);
-    if (!picture)
+    // The colour and the corners are gathered while the picture is decoded;
+    // no bitmap of it is made.
+    PictureColorRows picture({AppOptions_.nColorMode, AppOptions_.IgnoreDarkLigthColors});
+    if (!LoadWallpaperRows(ports_.files, sMainWall, picture, ports_.pictures).empty())
         return; // the colour on screen stays; nothing to report
     try {
         // A colour the user set by hand for this wallpaper wins.
         TColor colour = NoCustomColor;
         std::int32_t index = -1;
         if (AppOptions_.RememberCustomColors)
-            colour = IsThisColorSet(CustomColorList, ports_.files, sMainWall, *picture.bitmap, index);
+            colour = IsThisColorSet(CustomColorList, ports_.files, sMainWall, picture.Corners(), index);
         if (colour == NoCustomColor) {
-            colour = ImageColor(picture.bitmap->View(), AppOptions_.nColorMode, AppOptions_.IgnoreDarkLigthColors);
+            colour = picture.Color();
             index = -1;
         }
         ShowManualColorItem(index);
-        picture.bitmap.reset(); // the picture is not needed while messages run
         ports_.host.ProcessMessages();
         if (state_ != State::Running && state_ != State::WaitingForStart)
             return; // the program was closed meanwhile

@@ -99,13 +99,13 @@ int RunHueglassColor(std::span<const std::string> args, IFileSystem& files, IPla
             status = 1;
             continue;
         }
-        const PictureResult picture = LoadWallpaperBitmap(files, path, platform);
-        if (!picture) {
-            output.err("hueglass-color: " + name + ": " + picture.error + "\n");
+        PictureColorRows picture({mode, ignoreDarkLight});
+        if (const std::string error = LoadWallpaperRows(files, path, picture, platform); !error.empty()) {
+            output.err("hueglass-color: " + name + ": " + error + "\n");
             status = 1;
             continue;
         }
-        output.out(FormatLine(ImageColor(picture.bitmap->View(), mode, ignoreDarkLight), name));
+        output.out(FormatLine(picture.Color(), name));
     }
     return status;
 }

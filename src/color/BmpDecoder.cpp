@@ -5,6 +5,8 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <string>
 
 namespace hg {
@@ -68,8 +70,6 @@ struct Header {
 };
 
 using Palette = std::array<std::array<std::uint8_t, 3>, 256>; // blue, green, red
-
-PictureResult Fail(const std::string& why) { return PictureResult::Fail(why); }
 
 std::string ReadHeader(std::span<const std::uint8_t> bytes, Header& h) {
     const std::size_t size = bytes.size();
@@ -201,79 +201,121 @@ void ReadUncompressedRow(const Header& h, const Palette& palette, const std::uin
 }
 
 // Run-length data: runs of one index (two alternating indexes for RLE4),
-// literal runs, line ends, jumps. Pixels a jump or early line end skips stay
-// white, as transparent parts do. Every command consumes input, so the work
-// is bounded by the file and the bitmap.
-bool ReadRunLength(const Header& h, const Palette& palette, std::span<const std::uint8_t> data, Bitmap24& bitmap) {
+// literal runs, line ends, jumps, and the end-of-bitmap marker that the data
+// must reach. Rows are built one at a time, bottom row first; pixels a jump,
+// an early line end or the end marker skips stay white, as transparent parts
+// do. Every command consumes input, so the work is bounded by the file and
+// the rows handed on. With `rows` null the data is only checked, so that
+// nothing is allocated for data that does not reach its end marker.
+bool ReadRunLength(const Header& h, const Palette& palette, std::span<const std::uint8_t> data, RowConsumer* rows,
+                   std::uint8_t* row, const std::uint8_t* white) {
     const bool rle4 = h.compression == BiRle4;
     const std::int64_t width = h.width, height = h.height;
     std::int64_t x = 0, y = 0; // y counts from the bottom row
     std::size_t i = 0;
+    const auto topDownIndex = [&](std::int64_t fromBottom) { return static_cast<int>(height - 1 - fromBottom); };
+    const auto wanted = [&](std::int64_t fromBottom) { return rows && rows->Wants(topDownIndex(fromBottom)); };
+    bool rowWanted = wanted(0);
+    // Hands on the current row and the `skipped` untouched rows above it, then
+    // starts the next row white.
+    const auto nextRows = [&](std::int64_t skipped) {
+        if (!rows) {
+            y += 1 + skipped;
+            return;
+        }
+        if (y < height && rowWanted) {
+            rows->Row(topDownIndex(y), row);
+            std::memcpy(row, white, static_cast<std::size_t>(width) * 3);
+        }
+        for (std::int64_t k = 1; k <= skipped && y + k < height; ++k)
+            if (wanted(y + k))
+                rows->Row(topDownIndex(y + k), white);
+        y += 1 + skipped;
+        rowWanted = y < height && wanted(y);
+    };
     const auto put = [&](unsigned index) {
-        if (x < width && y < height)
-            PutIndex(palette, index, bitmap.Row(static_cast<int>(height - 1 - y)) + 3 * x);
+        if (rowWanted && x < width)
+            PutIndex(palette, index, row + 3 * x);
         ++x;
     };
-    while (y < height) {
+    for (;;) {
         if (i + 2 > data.size())
-            return false;
+            return false; // the data ends before its end marker
         const unsigned count = data[i], value = data[i + 1];
         i += 2;
         if (count > 0) {
-            const unsigned n = static_cast<unsigned>(std::min<std::int64_t>(count, std::max<std::int64_t>(width - x, 0)));
-            for (unsigned k = 0; k < n; ++k)
-                put(rle4 ? ((k & 1) ? value & 0xF : value >> 4) : value);
-            x += count - n;
+            if (y < height) {
+                const unsigned n =
+                    static_cast<unsigned>(std::min<std::int64_t>(count, std::max<std::int64_t>(width - x, 0)));
+                for (unsigned k = 0; k < n; ++k)
+                    put(rle4 ? ((k & 1) ? value & 0xF : value >> 4) : value);
+                x += count - n;
+            }
         } else if (value == 0) {
             x = 0;
-            ++y;
+            nextRows(0);
         } else if (value == 1) {
+            if (y < height)
+                nextRows(height - 1 - y);
             return true;
         } else if (value == 2) {
             if (i + 2 > data.size())
                 return false;
-            x += data[i];
-            y += data[i + 1];
+            const unsigned dx = data[i], dy = data[i + 1];
             i += 2;
+            if (dy > 0 && y < height)
+                nextRows(std::min<std::int64_t>(dy, height - y) - 1);
+            else if (dy > 0)
+                y += dy;
+            x += dx;
         } else {
             const std::size_t bytes = rle4 ? (value + 1) / 2 : value;
             if (i + bytes > data.size())
                 return false;
-            for (unsigned k = 0; k < value; ++k) {
-                if (x >= width) {
-                    x += value - k;
-                    break;
+            if (y < height) {
+                for (unsigned k = 0; k < value; ++k) {
+                    if (x >= width) {
+                        x += value - k;
+                        break;
+                    }
+                    put(rle4 ? ((k & 1) ? data[i + k / 2] & 0xF : data[i + k / 2] >> 4) : data[i + k]);
                 }
-                put(rle4 ? ((k & 1) ? data[i + k / 2] & 0xF : data[i + k / 2] >> 4) : data[i + k]);
             }
             i += (bytes + 1) & ~std::size_t{1};
         }
     }
-    return true; // every row is done; a missing end marker costs nothing
 }
 
 } // namespace
 
-PictureResult DecodeBmp(std::span<const std::uint8_t> bytes) {
+std::string DecodeBmpRows(std::span<const std::uint8_t> bytes, RowConsumer& rows) {
     Header h;
-    if (const std::string error = ReadHeader(bytes, h); !error.empty())
-        return Fail(error);
+    if (std::string error = ReadHeader(bytes, h); !error.empty())
+        return error;
     const std::uint32_t dataOffset = U32(bytes.data() + 10);
     if (dataOffset > bytes.size())
-        return Fail("the bitmap is truncated");
+        return "the bitmap is truncated";
     Palette palette;
     ReadPalette(bytes, h, dataOffset, palette);
     const std::span<const std::uint8_t> data = bytes.subspan(dataOffset);
     const int width = static_cast<int>(h.width), height = static_cast<int>(h.height);
+    const std::size_t rowBytes3 = static_cast<std::size_t>(width) * 3;
+    if (rows.MemoryFor(width, height) + rowBytes3 * 2 >= DecodeMemoryBudget)
+        return "the picture is too large for the memory a picture may take";
 
     if (h.compression == BiRle8 || h.compression == BiRle4) {
-        auto bitmap = Bitmap24::AllocateWhite(width, height);
-        if (!bitmap)
-            return Fail("not enough memory for a picture of " + std::to_string(width) + " x " + std::to_string(height) +
-                        " pixels");
-        if (!ReadRunLength(h, palette, data, *bitmap))
-            return Fail("the bitmap is truncated");
-        return PictureResult::Ok(std::move(*bitmap));
+        if (!ReadRunLength(h, palette, data, nullptr, nullptr, nullptr))
+            return "the bitmap is truncated: its run-length data ends before its end marker";
+        std::unique_ptr<std::uint8_t[]> row(new (std::nothrow) std::uint8_t[rowBytes3]);
+        std::unique_ptr<std::uint8_t[]> white(new (std::nothrow) std::uint8_t[rowBytes3]);
+        if (!row || !white)
+            return "not enough memory";
+        std::memset(white.get(), 0xFF, rowBytes3);
+        std::memset(row.get(), 0xFF, rowBytes3);
+        if (std::string refused = rows.Begin(width, height); !refused.empty())
+            return refused;
+        ReadRunLength(h, palette, data, &rows, row.get(), white.get());
+        return {};
     }
 
     // Rows are padded to four bytes; the last row's padding may be missing.
@@ -281,16 +323,27 @@ PictureResult DecodeBmp(std::span<const std::uint8_t> bytes) {
     const std::size_t rowBytes = (rowBits + 31) / 32 * 4;
     const std::size_t needed = rowBytes * static_cast<std::size_t>(height - 1) + (rowBits + 7) / 8;
     if (needed > data.size())
-        return Fail("the bitmap is truncated");
-    auto bitmap = Bitmap24::Allocate(width, height);
-    if (!bitmap)
-        return Fail("not enough memory for a picture of " + std::to_string(width) + " x " + std::to_string(height) +
-                    " pixels");
-    for (int y = 0; y < height; ++y) {
-        const int target = h.topDown ? y : height - 1 - y;
-        ReadUncompressedRow(h, palette, data.data() + static_cast<std::size_t>(y) * rowBytes, bitmap->Row(target));
+        return "the bitmap is truncated";
+    std::unique_ptr<std::uint8_t[]> row(new (std::nothrow) std::uint8_t[rowBytes3]);
+    if (!row)
+        return "not enough memory";
+    if (std::string refused = rows.Begin(width, height); !refused.empty())
+        return refused;
+    // Stored rows go bottom row first unless the height is negative; they are
+    // handed on in that order.
+    for (int stored = 0; stored < height; ++stored) {
+        const int y = h.topDown ? stored : height - 1 - stored;
+        if (!rows.Wants(y))
+            continue;
+        std::uint8_t* target = rows.RowTarget(y);
+        if (!target)
+            target = row.get();
+        ReadUncompressedRow(h, palette, data.data() + static_cast<std::size_t>(stored) * rowBytes, target);
+        rows.Row(y, target);
     }
-    return PictureResult::Ok(std::move(*bitmap));
+    return {};
 }
+
+PictureResult DecodeBmp(std::span<const std::uint8_t> bytes) { return DecodeToBitmap(bytes, DecodeBmpRows); }
 
 } // namespace hg

@@ -4,8 +4,6 @@
 // the callers, where no jump reaches.
 #include "color/Decoders.h"
 
-#include "color/BufferedReader.h"
-
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -20,29 +18,17 @@ namespace hg {
 
 namespace {
 
-// Progressive files with thousands of scans decode very slowly; real pictures
-// have at most a few dozen.
-constexpr int MaxScans = 500;
-// Working memory of libjpeg beyond the output bitmap (coefficient buffers of
-// progressive pictures).
-constexpr long MaxWorkingMemory = 1L << 30;
-
-// Feeds libjpeg from the buffered file.
-struct StreamSource {
-    jpeg_source_mgr pub{};
-    BufferedReader* reader = nullptr;
-};
+// Real progressive pictures have about ten scans; each scan revisits every
+// block of its components, so a file of many (even empty) scans costs seconds.
+constexpr int MaxScans = 100;
 
 struct JpegSession {
     jpeg_decompress_struct cinfo{};
-    StreamSource source{};
     jpeg_error_mgr errors{};
     jpeg_progress_mgr progress{};
     std::jmp_buf jump{};
     bool created = false;
-    bool sawEnd = false;
-    bool ranShort = false;
-    bool truncated = false;
+    unsigned scannedComponents = 0; // bit c: component c has been in a scan
     char message[JMSG_LENGTH_MAX] = {};
 
     ~JpegSession() {
@@ -53,70 +39,54 @@ struct JpegSession {
 
 JpegSession& SessionOf(j_common_ptr cinfo) { return *static_cast<JpegSession*>(cinfo->client_data); }
 
+[[noreturn]] void Refuse(JpegSession& session, const char* reason) {
+    std::snprintf(session.message, sizeof session.message, "%s", reason);
+    std::longjmp(session.jump, 1);
+}
+
+constexpr char OverBudget[] = "the picture needs more memory than a picture may take";
+
 [[noreturn]] void OnError(j_common_ptr cinfo) {
     JpegSession& session = SessionOf(cinfo);
+    // Buffers beyond max_memory_to_use would need a backing store, which
+    // this build of libjpeg does not have.
+    if (cinfo->err->msg_code == JERR_NO_BACKING_STORE || cinfo->err->msg_code == JERR_OUT_OF_MEMORY)
+        Refuse(session, OverBudget);
     cinfo->err->format_message(cinfo, session.message);
     std::longjmp(session.jump, 1);
 }
 
+constexpr char Truncated[] = "the JPEG picture is truncated: its data ends before its last row";
+
 void OnMessage(j_common_ptr cinfo, int level) {
-    // Level -1 is a warning about damaged data. Most are harmless (stray bytes
-    // between markers), but a file that ends early would give a picture whose
-    // rest is made up. The end of the file alone is no proof: a missing end
-    // marker after complete data costs nothing. It is truncation when the
-    // decoder then ran short of picture data, or when more scans of a
-    // progressive picture may have been lost.
-    if (level >= 0)
-        return;
-    JpegSession& session = SessionOf(cinfo);
-    if (cinfo->err->msg_code == JWRN_JPEG_EOF)
-        session.sawEnd = true;
-    else if (cinfo->err->msg_code == JWRN_HIT_MARKER)
-        session.ranShort = true;
-    if (session.sawEnd && (session.ranShort || reinterpret_cast<j_decompress_ptr>(cinfo)->progressive_mode))
-        session.truncated = true;
+    // Level -1 is a warning about damaged data. Most are harmless: stray bytes
+    // between markers, or the file ending where only the end marker is missing
+    // (a progressive picture cut between two scans is a complete, coarser
+    // picture). Running out of data inside a scan is not: the decoder would
+    // make up the rest of the picture, also when an end marker follows the
+    // cut. That is refused at once, before the made-up rows cost any time.
+    if (level < 0 && cinfo->err->msg_code == JWRN_HIT_MARKER)
+        Refuse(SessionOf(cinfo), Truncated);
 }
 
+void NoteScan(JpegSession& s) {
+    for (int i = 0; i < s.cinfo.comps_in_scan; ++i)
+        s.scannedComponents |= 1u << s.cinfo.cur_comp_info[i]->component_index;
+}
+
+// Called for every row of every scan while the file is read.
 void OnProgress(j_common_ptr cinfo) {
-    if (cinfo->is_decompressor &&
-        reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > MaxScans) {
-        JpegSession& session = SessionOf(cinfo);
+    if (!cinfo->is_decompressor)
+        return;
+    JpegSession& session = SessionOf(cinfo);
+    if (session.cinfo.input_scan_number > MaxScans) {
         std::snprintf(session.message, sizeof session.message, "the picture has more than %d scans", MaxScans);
         std::longjmp(session.jump, 1);
     }
+    NoteScan(session);
 }
 
-void InitSource(j_decompress_ptr) {}
-void TermSource(j_decompress_ptr) {}
-
-boolean FillInputBuffer(j_decompress_ptr cinfo) {
-    auto* source = reinterpret_cast<StreamSource*>(cinfo->src);
-    static const JOCTET EndOfImage[2] = {0xFF, JPEG_EOI};
-    if (source->reader->Fill()) {
-        source->pub.next_input_byte = source->reader->Data();
-        source->pub.bytes_in_buffer = source->reader->Available();
-    } else {
-        // As libjpeg's own sources do: warn, then end the picture.
-        WARNMS(cinfo, JWRN_JPEG_EOF);
-        source->pub.next_input_byte = EndOfImage;
-        source->pub.bytes_in_buffer = 2;
-    }
-    return TRUE;
-}
-
-void SkipInputData(j_decompress_ptr cinfo, long count) {
-    jpeg_source_mgr* source = cinfo->src;
-    while (count > static_cast<long>(source->bytes_in_buffer)) {
-        count -= static_cast<long>(source->bytes_in_buffer);
-        FillInputBuffer(cinfo);
-    }
-    if (count > 0) {
-        source->next_input_byte += count;
-        source->bytes_in_buffer -= static_cast<std::size_t>(count);
-    }
-}
-
-bool ReadHeader(JpegSession& s) {
+bool ReadHeader(JpegSession& s, std::span<const std::uint8_t> bytes) {
     s.cinfo.err = jpeg_std_error(&s.errors);
     s.errors.error_exit = OnError;
     s.errors.emit_message = OnMessage;
@@ -125,16 +95,12 @@ bool ReadHeader(JpegSession& s) {
         return false;
     jpeg_create_decompress(&s.cinfo);
     s.created = true;
-    s.cinfo.mem->max_memory_to_use = MaxWorkingMemory;
     s.progress.progress_monitor = OnProgress;
     s.cinfo.progress = &s.progress;
-    s.source.pub.init_source = InitSource;
-    s.source.pub.fill_input_buffer = FillInputBuffer;
-    s.source.pub.skip_input_data = SkipInputData;
-    s.source.pub.resync_to_restart = jpeg_resync_to_restart;
-    s.source.pub.term_source = TermSource;
-    s.cinfo.src = &s.source.pub;
+    // At the end of the bytes this source warns and supplies an end marker.
+    jpeg_mem_src(&s.cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&s.cinfo, TRUE);
+    NoteScan(s); // the first scan's header has been read
     // Four-channel pictures are converted by hand; everything else straight to
     // the bitmap's byte order.
     if (s.cinfo.jpeg_color_space == JCS_CMYK || s.cinfo.jpeg_color_space == JCS_YCCK)
@@ -145,8 +111,25 @@ bool ReadHeader(JpegSession& s) {
     return true;
 }
 
-// Sets up decoding; a progressive picture is read whole here, into libjpeg's
-// own coefficient buffers.
+// Huffman coding spends at least one bit on every block of every component
+// (a sequential scan two: the DC difference and the end of block; the first
+// DC scan of a progressive picture one), so the bytes bound the blocks a
+// picture can really have. Beyond that its data cannot cover it, whatever its
+// header claims, and nothing is allocated for it. Only the bytes after the
+// header count (padding in front of the picture covers nothing). Arithmetic
+// coding has no such floor; the memory budget holds for it.
+bool DataCanCover(const JpegSession& s) {
+    const std::size_t bytes = s.cinfo.src->bytes_in_buffer;
+    if (s.cinfo.arith_code)
+        return true;
+    std::uint64_t blocks = 0;
+    for (int c = 0; c < s.cinfo.num_components; ++c)
+        blocks += std::uint64_t{s.cinfo.comp_info[c].width_in_blocks} * s.cinfo.comp_info[c].height_in_blocks;
+    return blocks <= std::uint64_t{bytes} * 8;
+}
+
+// Sets up decoding; a progressive or multi-scan picture is read whole here,
+// into libjpeg's own coefficient buffers.
 bool Start(JpegSession& s) {
     if (setjmp(s.jump))
         return false;
@@ -154,82 +137,133 @@ bool Start(JpegSession& s) {
     return true;
 }
 
-// Decodes into rows of `stride` bytes; `cmykRow` is a scratch row of 4 bytes
-// per pixel for four-channel pictures.
-bool ReadPixels(JpegSession& s, std::uint8_t* pixels, std::size_t stride, std::uint8_t* cmykRow) {
+// Converts a row of inverted or plain CMYK to blue, green, red.
+void CmykToBgr(const std::uint8_t* in, std::uint8_t* out, JDIMENSION width, bool inverted) {
+    for (JDIMENSION x = 0; x < width; ++x) {
+        unsigned c = in[4 * x], m = in[4 * x + 1], y = in[4 * x + 2], k = in[4 * x + 3];
+        if (!inverted) {
+            c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
+        }
+        out[3 * x] = static_cast<std::uint8_t>((y * k + 127) / 255);
+        out[3 * x + 1] = static_cast<std::uint8_t>((m * k + 127) / 255);
+        out[3 * x + 2] = static_cast<std::uint8_t>((c * k + 127) / 255);
+    }
+}
+
+// Wanted rows in a run are decoded BatchRows at a time, then handed on.
+constexpr int BatchRows = 16;
+
+// libjpeg-turbo writes rows that start on a 16-byte boundary with
+// non-temporal stores, which bypass the cache: a consumer reading the row
+// right after (the average) then waits for main memory, which doubled the
+// average's cost. Rows are therefore placed one byte past such a boundary.
+constexpr std::size_t RowStride(JDIMENSION width) { return (std::size_t{width} * 3 + 31) & ~std::size_t{31}; }
+constexpr std::size_t RowOffset = 1;
+
+// Hands the wanted rows to the consumer; rows no one wants are skipped by the
+// decoder (their data is still read, so a cut among them is noticed).
+// batch holds BatchRows rows of 3 bytes a pixel, cmykRow one row of 4.
+bool ReadRows(JpegSession& s, RowConsumer& rows, std::uint8_t* batch, std::uint8_t* cmykRow) {
     if (setjmp(s.jump))
         return false;
     const bool cmyk = s.cinfo.out_color_space == JCS_CMYK;
     // Adobe writes CMYK inverted (0 is full ink), which is what files carry in
     // practice.
     const bool inverted = s.cinfo.saw_Adobe_marker;
+    const auto height = static_cast<int>(s.cinfo.output_height);
     while (s.cinfo.output_scanline < s.cinfo.output_height) {
-        std::uint8_t* row = pixels + static_cast<std::size_t>(s.cinfo.output_scanline) * stride;
-        JSAMPROW target = cmyk ? cmykRow : row;
-        if (jpeg_read_scanlines(&s.cinfo, &target, 1) != 1)
-            return false; // suspension cannot happen with a memory source
-        if (cmyk) {
-            for (JDIMENSION x = 0; x < s.cinfo.output_width; ++x) {
-                unsigned c = cmykRow[4 * x], m = cmykRow[4 * x + 1], y = cmykRow[4 * x + 2], k = cmykRow[4 * x + 3];
-                if (!inverted) {
-                    c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
-                }
-                row[3 * x] = static_cast<std::uint8_t>((y * k + 127) / 255);
-                row[3 * x + 1] = static_cast<std::uint8_t>((m * k + 127) / 255);
-                row[3 * x + 2] = static_cast<std::uint8_t>((c * k + 127) / 255);
-            }
+        const auto y = static_cast<int>(s.cinfo.output_scanline);
+        if (!rows.Wants(y)) {
+            int next = y + 1;
+            while (next < height && !rows.Wants(next))
+                ++next;
+            jpeg_skip_scanlines(&s.cinfo, static_cast<JDIMENSION>(next - y));
+            continue;
         }
+        std::uint8_t* target = rows.RowTarget(y);
+        if (!target && !cmyk) {
+            const std::size_t stride = RowStride(s.cinfo.output_width);
+            int n = 1;
+            while (n < BatchRows && y + n < height && rows.Wants(y + n))
+                ++n;
+            JSAMPROW targets[BatchRows];
+            for (int k = 0; k < n; ++k)
+                targets[k] = batch + RowOffset + static_cast<std::size_t>(k) * stride;
+            for (int done = 0; done < n;) {
+                const JDIMENSION got = jpeg_read_scanlines(&s.cinfo, targets + done, static_cast<JDIMENSION>(n - done));
+                if (got == 0)
+                    return false; // suspension cannot happen with a memory source
+                done += static_cast<int>(got);
+            }
+            for (int k = 0; k < n; ++k)
+                rows.Row(y + k, targets[k]);
+            continue;
+        }
+        if (!target)
+            target = batch + RowOffset;
+        JSAMPROW into = cmyk ? cmykRow : target;
+        if (jpeg_read_scanlines(&s.cinfo, &into, 1) != 1)
+            return false; // suspension cannot happen with a memory source
+        if (cmyk)
+            CmykToBgr(cmykRow, target, s.cinfo.output_width, inverted);
+        rows.Row(y, target);
     }
     jpeg_finish_decompress(&s.cinfo);
     return true;
 }
 
 std::string Reason(const JpegSession& s) {
+    if (std::strcmp(s.message, Truncated) == 0 || std::strcmp(s.message, OverBudget) == 0)
+        return s.message;
     return std::string("not a readable JPEG picture: ") + s.message;
 }
 
 } // namespace
 
-PictureResult DecodeJpeg(std::span<const std::uint8_t> bytes) {
-    MemoryReadStream stream(bytes);
-    return DecodeJpeg(stream);
-}
-
-PictureResult DecodeJpeg(IReadStream& stream) {
-    std::uint8_t start[3] = {};
-    if (PeekStart(stream, start, 3) < 3 || start[0] != 0xFF || start[1] != 0xD8 || start[2] != 0xFF)
-        return PictureResult::Fail("not a JPEG picture");
-    BufferedReader reader(stream);
-    if (!reader.Ready())
-        return PictureResult::Fail("not enough memory");
+std::string DecodeJpegRows(std::span<const std::uint8_t> bytes, RowConsumer& rows) {
+    if (bytes.size() < 3 || bytes[0] != 0xFF || bytes[1] != 0xD8 || bytes[2] != 0xFF)
+        return "not a JPEG picture";
     JpegSession session;
-    session.source.reader = &reader;
-    if (!ReadHeader(session))
-        return PictureResult::Fail(Reason(session));
-    const std::string tooLarge = CheckPictureSize(session.cinfo.output_width, session.cinfo.output_height);
-    if (!tooLarge.empty())
-        return PictureResult::Fail(tooLarge);
-    if (!Start(session))
-        return PictureResult::Fail(Reason(session));
+    if (!ReadHeader(session, bytes))
+        return Reason(session);
     const int width = static_cast<int>(session.cinfo.output_width);
     const int height = static_cast<int>(session.cinfo.output_height);
-    auto bitmap = Bitmap24::Allocate(width, height);
-    if (!bitmap)
-        return PictureResult::Fail("not enough memory for a picture of " + std::to_string(width) + " x " +
-                                   std::to_string(height) + " pixels");
+    if (std::string tooLarge = CheckPictureSize(session.cinfo.output_width, session.cinfo.output_height);
+        !tooLarge.empty())
+        return tooLarge;
+    if (!DataCanCover(session))
+        return "the JPEG picture is truncated: " + std::to_string(session.cinfo.src->bytes_in_buffer) +
+               " bytes of data cannot hold a picture of " + std::to_string(width) + " x " + std::to_string(height) +
+               " pixels";
+    const std::size_t held = rows.MemoryFor(width, height) + RowStride(session.cinfo.output_width) * BatchRows +
+                             static_cast<std::size_t>(width) * 4;
+    if (held >= DecodeMemoryBudget)
+        return "the picture is too large for the memory a picture may take";
+    // libjpeg's buffers get what the consumer leaves; a picture that needs
+    // more is refused before they are allocated.
+    session.cinfo.mem->max_memory_to_use = static_cast<long>(DecodeMemoryBudget - held);
+    if (!Start(session))
+        return Reason(session);
+    if (std::string refused = rows.Begin(width, height); !refused.empty())
+        return refused;
+    std::unique_ptr<std::uint8_t[]> batch(
+        new (std::nothrow) std::uint8_t[RowStride(session.cinfo.output_width) * BatchRows + RowOffset]);
     std::unique_ptr<std::uint8_t[]> cmykRow;
-    if (session.cinfo.out_color_space == JCS_CMYK) {
+    if (session.cinfo.out_color_space == JCS_CMYK)
         cmykRow.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(width) * 4]);
-        if (!cmykRow)
-            return PictureResult::Fail("not enough memory");
-    }
-    if (!ReadPixels(session, bitmap->Data(), bitmap->Stride(), cmykRow.get()))
-        return PictureResult::Fail(Reason(session));
-    if (reader.Failed())
-        return PictureResult::Fail("the file could not be read to its end");
-    if (session.truncated)
-        return PictureResult::Fail("the JPEG picture is truncated");
-    return PictureResult::Ok(std::move(*bitmap));
+    if (!batch || (session.cinfo.out_color_space == JCS_CMYK && !cmykRow))
+        return "not enough memory";
+    if (!ReadRows(session, rows, batch.get(), cmykRow.get()))
+        return Reason(session);
+    // Every component must have been in some scan: a file cut between the
+    // scans of a multi-scan picture before a component's first one never
+    // decoded that component at all.
+    const unsigned all = (1u << session.cinfo.num_components) - 1;
+    if ((session.scannedComponents & all) != all)
+        return Truncated;
+    return {};
 }
+
+PictureResult DecodeJpeg(std::span<const std::uint8_t> bytes) { return DecodeToBitmap(bytes, DecodeJpegRows); }
 
 } // namespace hg

@@ -3,15 +3,15 @@
 // destructible locals, and all C++ objects live in the callers.
 #include "color/Decoders.h"
 
-#include "color/BufferedReader.h"
-
 #include <png.h>
 
 #include <csetjmp>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace hg {
 
@@ -20,10 +20,13 @@ namespace {
 struct PngSession {
     png_structp png = nullptr;
     png_infop info = nullptr;
-    BufferedReader* reader = nullptr;
+    std::span<const std::uint8_t> bytes;
+    std::size_t position = 0;
     char message[200] = {};
     png_uint_32 width = 0, height = 0;
     int passes = 1;
+    bool loose = false; // passes read as they are stored, for RowConsumer::Pixels
+    std::size_t fileRowBytes = 0; // a row as the file stores it, before any conversion
     // Rows arrive as blue, green, red, alpha and are composited here.
     bool compositeRows = false;
 
@@ -45,11 +48,15 @@ void OnWarning(png_structp, png_const_charp) {}
 
 void ReadFromStream(png_structp png, png_bytep out, png_size_t count) {
     auto* session = static_cast<PngSession*>(png_get_io_ptr(png));
-    if (!session->reader->Read(out, count))
-        png_error(png, session->reader->Failed() ? "the file could not be read to its end" : "the PNG picture is truncated");
+    if (count > session->bytes.size() - session->position)
+        png_error(png, "the PNG picture is truncated");
+    std::memcpy(out, session->bytes.data() + session->position, count);
+    session->position += count;
 }
 
-bool ReadHeader(PngSession& s) {
+// With loosePixels an interlaced picture is read pass by pass, as its
+// passes store it, instead of row by row.
+bool ReadHeader(PngSession& s, bool loosePixels) {
     s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &s, OnError, OnWarning);
     if (!s.png)
         return false;
@@ -67,6 +74,7 @@ bool ReadHeader(PngSession& s) {
     static const png_byte ColourSpaceChunks[] = "gAMA\0sRGB\0iCCP\0cHRM";
     png_set_keep_unknown_chunks(s.png, PNG_HANDLE_CHUNK_NEVER, ColourSpaceChunks, 4);
     png_read_info(s.png, s.info);
+    s.fileRowBytes = png_get_rowbytes(s.png, s.info);
 
     const int colorType = png_get_color_type(s.png, s.info);
     const int depth = png_get_bit_depth(s.png, s.info);
@@ -96,7 +104,8 @@ bool ReadHeader(PngSession& s) {
         }
     }
     png_set_bgr(s.png);
-    s.passes = png_set_interlace_handling(s.png);
+    s.loose = loosePixels && png_get_interlace_type(s.png, s.info) != PNG_INTERLACE_NONE;
+    s.passes = s.loose ? PNG_INTERLACE_ADAM7_PASSES : png_set_interlace_handling(s.png);
     png_read_update_info(s.png, s.info);
     s.width = png_get_image_width(s.png, s.info);
     s.height = png_get_image_height(s.png, s.info);
@@ -115,61 +124,130 @@ void CompositeOverWhite(const std::uint8_t* in, std::uint8_t* out, png_uint_32 w
     }
 }
 
-// Every row of every pass goes straight into the bitmap; the passes of an
-// interlaced picture fill in each row in turn. Rows to composite go through
-// rowBuffer (four bytes a pixel) first.
-bool ReadPixels(PngSession& s, std::uint8_t* pixels, std::size_t stride, std::uint8_t* rowBuffer) {
+// Rows that no one wants are still decoded (every row of a PNG depends on
+// the one before) but not composited. Non-interlaced rows go to the consumer
+// as they arrive. The passes of an interlaced picture fill in each row in
+// turn, so the wanted rows are kept (in `kept`, by `keptIndex`) until the last
+// pass (or, for a consumer of loose pixels, each pass is handed on as it is
+// read). rgbaRow holds a row of four bytes a pixel for compositing, scratch one
+// of three.
+struct PngBuffers {
+    std::uint8_t* scratch;
+    std::uint8_t* rgbaRow;
+    std::uint8_t* kept;
+    const int* keptIndex;
+    std::size_t keptStride;
+};
+
+bool ReadRows(PngSession& s, RowConsumer& rows, const PngBuffers& b) {
     if (setjmp(png_jmpbuf(s.png)))
         return false;
-    for (int pass = 0; pass < s.passes; ++pass)
-        for (png_uint_32 y = 0; y < s.height; ++y) {
-            if (s.compositeRows) {
-                png_read_row(s.png, rowBuffer, nullptr);
-                CompositeOverWhite(rowBuffer, pixels + y * stride, s.width);
-            } else {
-                png_read_row(s.png, pixels + y * stride, nullptr);
+    const auto height = static_cast<int>(s.height);
+    if (s.loose) {
+        // Each pass holds every so-many pixel of every so-many row; libpng
+        // passes over empty ones itself.
+        for (int pass = 0; pass < s.passes; ++pass) {
+            const png_uint_32 columns = PNG_PASS_COLS(s.width, pass), passRows = PNG_PASS_ROWS(s.height, pass);
+            if (columns == 0 || passRows == 0)
+                continue;
+            for (png_uint_32 r = 0; r < passRows; ++r) {
+                png_read_row(s.png, b.scratch, nullptr);
+                rows.Pixels(b.scratch, static_cast<int>(columns));
+                const png_uint_32 y = PNG_PASS_START_ROW(pass) + (r << PNG_PASS_ROW_SHIFT(pass));
+                if (y != 0 && y != s.height - 1)
+                    continue;
+                for (const png_uint_32 x : {png_uint_32{0}, s.width - 1})
+                    if (x >= PNG_PASS_START_COL(pass) && ((x - PNG_PASS_START_COL(pass)) & ((1u << PNG_PASS_COL_SHIFT(pass)) - 1)) == 0)
+                        rows.Corner(static_cast<int>(x), static_cast<int>(y),
+                                    b.scratch + 3 * ((x - PNG_PASS_START_COL(pass)) >> PNG_PASS_COL_SHIFT(pass)));
             }
         }
+        return true;
+    }
+    if (s.passes == 1) {
+        for (int y = 0; y < height; ++y) {
+            if (!rows.Wants(y)) {
+                png_read_row(s.png, s.compositeRows ? b.rgbaRow : b.scratch, nullptr);
+                continue;
+            }
+            std::uint8_t* target = rows.RowTarget(y);
+            if (!target)
+                target = b.scratch;
+            if (s.compositeRows) {
+                png_read_row(s.png, b.rgbaRow, nullptr);
+                CompositeOverWhite(b.rgbaRow, target, s.width);
+            } else {
+                png_read_row(s.png, target, nullptr);
+            }
+            rows.Row(y, target);
+        }
+        return true;
+    }
+    const auto keptRow = [&](int y) -> std::uint8_t* {
+        if (!rows.Wants(y))
+            return b.scratch;
+        std::uint8_t* target = rows.RowTarget(y);
+        return target ? target : b.kept + static_cast<std::size_t>(b.keptIndex[y]) * b.keptStride;
+    };
+    for (int pass = 0; pass < s.passes; ++pass)
+        for (int y = 0; y < height; ++y)
+            png_read_row(s.png, keptRow(y), nullptr);
+    for (int y = 0; y < height; ++y)
+        if (rows.Wants(y))
+            rows.Row(y, keptRow(y));
     return true;
 }
 
 } // namespace
 
-PictureResult DecodePng(std::span<const std::uint8_t> bytes) {
-    MemoryReadStream stream(bytes);
-    return DecodePng(stream);
-}
-
-PictureResult DecodePng(IReadStream& stream) {
-    BufferedReader reader(stream);
-    if (!reader.Ready())
-        return PictureResult::Fail("not enough memory");
-    std::uint8_t signature[8] = {};
-    if (!reader.Read(signature, 8) || png_sig_cmp(signature, 0, 8) != 0)
-        return PictureResult::Fail("not a PNG picture");
+std::string DecodePngRows(std::span<const std::uint8_t> bytes, RowConsumer& rows) {
+    if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0)
+        return "not a PNG picture";
     PngSession session;
-    session.reader = &reader;
-    if (!ReadHeader(session))
-        return PictureResult::Fail(std::string("not a readable PNG picture: ") +
-                                   (session.message[0] ? session.message : "unsupported pixel format"));
-    const std::string tooLarge = CheckPictureSize(session.width, session.height);
-    if (!tooLarge.empty())
-        return PictureResult::Fail(tooLarge);
+    session.bytes = bytes;
+    session.position = 8;
+    if (!ReadHeader(session, rows.TakesLoosePixels()))
+        return std::string("not a readable PNG picture: ") +
+               (session.message[0] ? session.message : "unsupported pixel format");
+    if (std::string tooLarge = CheckPictureSize(session.width, session.height); !tooLarge.empty())
+        return tooLarge;
     const int width = static_cast<int>(session.width);
     const int height = static_cast<int>(session.height);
-    auto bitmap = Bitmap24::Allocate(width, height);
-    if (!bitmap)
-        return PictureResult::Fail("not enough memory for a picture of " + std::to_string(width) + " x " +
-                                   std::to_string(height) + " pixels");
-    std::unique_ptr<std::uint8_t[]> rowBuffer;
-    if (session.compositeRows) {
-        rowBuffer.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(width) * 4]);
-        if (!rowBuffer)
-            return PictureResult::Fail("not enough memory");
+    // Deflate packs at most 1032 bytes into one, so compressed data this short
+    // cannot hold a picture this large, whatever its header claims.
+    if (std::uint64_t{session.fileRowBytes + 1} * session.height > std::uint64_t{bytes.size()} * 1032)
+        return "the PNG picture is truncated: " + std::to_string(bytes.size()) +
+               " bytes cannot hold a picture of " + std::to_string(width) + " x " + std::to_string(height) +
+               " pixels";
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+    std::size_t keptRows = 0;
+    std::vector<int> keptIndex;
+    if (session.passes > 1 && !session.loose)
+        keptIndex.assign(static_cast<std::size_t>(height), -1);
+    const std::size_t held = rows.MemoryFor(width, height) + static_cast<std::size_t>(width) * 7;
+    if (held >= DecodeMemoryBudget)
+        return "the picture is too large for the memory a picture may take";
+    if (std::string refused = rows.Begin(width, height); !refused.empty())
+        return refused;
+    if (session.passes > 1 && !session.loose && !rows.RowTarget(0)) {
+        for (int y = 0; y < height; ++y)
+            if (rows.Wants(y))
+                keptIndex[static_cast<std::size_t>(y)] = static_cast<int>(keptRows++);
+        if (keptRows * rowBytes >= DecodeMemoryBudget - held)
+            return "the picture is too large for the memory a picture may take";
     }
-    if (!ReadPixels(session, bitmap->Data(), bitmap->Stride(), rowBuffer.get()))
-        return PictureResult::Fail(std::string("not a readable PNG picture: ") + session.message);
-    return PictureResult::Ok(std::move(*bitmap));
+    std::unique_ptr<std::uint8_t[]> scratch(new (std::nothrow) std::uint8_t[rowBytes]);
+    std::unique_ptr<std::uint8_t[]> rgbaRow(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(width) * 4]);
+    std::unique_ptr<std::uint8_t[]> kept;
+    if (keptRows > 0)
+        kept.reset(new (std::nothrow) std::uint8_t[keptRows * rowBytes]);
+    if (!scratch || !rgbaRow || (keptRows > 0 && !kept))
+        return "not enough memory";
+    if (!ReadRows(session, rows, {scratch.get(), rgbaRow.get(), kept.get(), keptIndex.data(), rowBytes}))
+        return std::string("not a readable PNG picture: ") + session.message;
+    return {};
 }
+
+PictureResult DecodePng(std::span<const std::uint8_t> bytes) { return DecodeToBitmap(bytes, DecodePngRows); }
 
 } // namespace hg

@@ -1,6 +1,5 @@
 #include "color/Wallpaper.h"
 
-#include "color/BufferedReader.h"
 #include "color/Decoders.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
@@ -63,100 +62,121 @@ PictureKind PictureKindOf(const std::filesystem::path& path) {
 
 namespace {
 
-PictureResult DecodeWhole(IReadStream& stream, PictureResult (*decode)(std::span<const std::uint8_t>)) {
-    auto bytes = ReadWhole(stream, MaxPictureFileBytes);
-    if (!bytes)
-        return PictureResult::Fail("the file cannot be read");
-    return decode(*bytes);
-}
-
-PictureResult DecodeOnPlatform(IReadStream& stream, PictureKind kind, IPlatformPictures* platform) {
+std::string DecodeOnPlatform(std::span<const std::uint8_t> bytes, PictureKind kind, IPlatformPictures* platform,
+                             RowConsumer& rows) {
     if (!platform)
-        return PictureResult::Fail("icons, metafiles and TIFF pictures can only be read on Windows");
-    auto bytes = ReadWhole(stream, MaxPictureFileBytes);
-    if (!bytes)
-        return PictureResult::Fail("the file cannot be read");
-    return platform->Decode(kind, *bytes);
+        return "icons, metafiles and TIFF pictures can only be read on Windows";
+    PictureResult picture = platform->Decode(kind, bytes);
+    if (!picture)
+        return picture.error;
+    return DeliverRows(picture.bitmap->View(), rows);
 }
 
-// JPEG, then Windows bitmap, then PNG, each from the start of the file. When
-// all fail, the reason of the decoder whose signature the file carries says
-// most.
-PictureResult DecodeByContent(IReadStream& stream) {
-    std::uint8_t start[4] = {};
-    PeekStart(stream, start, sizeof start);
-    const auto startsWith = [&start](std::initializer_list<std::uint8_t> prefix) {
-        return std::equal(prefix.begin(), prefix.end(), start);
+bool StartsWith(std::span<const std::uint8_t> bytes, std::initializer_list<std::uint8_t> prefix) {
+    return bytes.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), bytes.begin());
+}
+
+// JPEG, then Windows bitmap, then PNG; `tried` (when not ByContent) has
+// already failed and is passed over. When all fail, the reason of the decoder
+// whose signature the file carries says most.
+std::string DecodeByContent(std::span<const std::uint8_t> bytes, RowConsumer& rows, PictureKind tried) {
+    const struct {
+        PictureKind kind;
+        RowDecoder decode;
+        std::initializer_list<std::uint8_t> signature;
+    } decoders[] = {
+        {PictureKind::Jpeg, DecodeJpegRows, {0xFF, 0xD8, 0xFF}},
+        {PictureKind::Bitmap, DecodeBmpRows, {'B', 'M'}},
+        {PictureKind::Png, DecodePngRows, {0x89, 'P', 'N', 'G'}},
     };
-    PictureResult jpeg = DecodeJpeg(stream);
-    if (jpeg || startsWith({0xFF, 0xD8, 0xFF}))
-        return jpeg;
-    if (!stream.Rewind())
-        return PictureResult::Fail("the file cannot be read");
-    // A bitmap is read whole; anything else is no bitmap from its first bytes.
-    if (startsWith({'B', 'M'}))
-        return DecodeWhole(stream, DecodeBmp);
-    if (!stream.Rewind())
-        return PictureResult::Fail("the file cannot be read");
-    PictureResult png = DecodePng(stream);
-    if (png || startsWith({0x89, 'P', 'N', 'G'}))
-        return png;
-    return PictureResult::Fail("not a JPEG, bitmap or PNG picture");
+    for (const auto& d : decoders) {
+        if (d.kind == tried)
+            continue;
+        // A bitmap has no signature beyond its first two letters, so anything
+        // else is passed over at once.
+        if (d.kind == PictureKind::Bitmap && !StartsWith(bytes, d.signature))
+            continue;
+        std::string error = d.decode(bytes, rows);
+        if (error.empty() || StartsWith(bytes, d.signature))
+            return error;
+    }
+    return "not a JPEG, bitmap or PNG picture";
 }
 
-PictureResult LoadOnce(IFileSystem& files, const std::filesystem::path& path, PictureKind kind,
-                       IPlatformPictures* platform) {
+std::string Decode(std::span<const std::uint8_t> bytes, PictureKind kind, IPlatformPictures* platform,
+                   RowConsumer& rows) {
+    switch (kind) {
+    case PictureKind::Jpeg:
+        return DecodeJpegRows(bytes, rows);
+    case PictureKind::Png:
+        return DecodePngRows(bytes, rows);
+    case PictureKind::Bitmap:
+        return DecodeBmpRows(bytes, rows);
+    case PictureKind::Icon:
+    case PictureKind::Metafile:
+    case PictureKind::Tiff:
+        return DecodeOnPlatform(bytes, kind, platform, rows);
+    case PictureKind::ByContent:
+        return DecodeByContent(bytes, rows, PictureKind::ByContent);
+    case PictureKind::Unsupported:
+        break;
+    }
+    return "unsupported file type";
+}
+
+std::string LoadOnce(IFileSystem& files, const std::filesystem::path& path, PictureKind kind,
+                     IPlatformPictures* platform, RowConsumer& rows) {
     if (kind == PictureKind::Unsupported) {
         const std::u8string extension = path.extension().u8string();
-        return PictureResult::Fail("unsupported file type \"" + std::string(extension.begin(), extension.end()) + "\"");
+        return "unsupported file type \"" + std::string(extension.begin(), extension.end()) + "\"";
     }
     if (!files.FileExists(path))
-        return PictureResult::Fail("no such file");
+        return "no such file";
     const std::int64_t size = files.FileSize(path);
     if (size > static_cast<std::int64_t>(MaxPictureFileBytes))
-        return PictureResult::Fail("the file is too large for a picture (" + std::to_string(size) + " bytes)");
+        return "the file is too large for a picture (" + std::to_string(size) + " bytes)";
     try {
-        // Held with no sharing until the picture is decoded.
-        const std::unique_ptr<IReadStream> stream = files.OpenExclusive(path, MaxPictureFileBytes);
-        if (!stream)
-            return PictureResult::Fail("the file cannot be opened (another program may be using it)");
-        switch (kind) {
-        case PictureKind::ByContent:
-            return DecodeByContent(*stream);
-        case PictureKind::Jpeg:
-            return DecodeJpeg(*stream);
-        case PictureKind::Png:
-            return DecodePng(*stream);
-        case PictureKind::Bitmap:
-            return DecodeWhole(*stream, DecodeBmp);
-        case PictureKind::Icon:
-        case PictureKind::Metafile:
-        case PictureKind::Tiff:
-            return DecodeOnPlatform(*stream, kind, platform);
-        case PictureKind::Unsupported:
-            break;
-        }
-        return PictureResult::Fail("unsupported file type");
+        // Held with no sharing only while it is read; decoded from memory.
+        const auto bytes = files.ReadExclusive(path, MaxPictureFileBytes);
+        if (!bytes)
+            return "the file cannot be opened (another program may be using it)";
+        std::string error = Decode(*bytes, kind, platform, rows);
+        // A picture named for another format than it holds (a JPEG saved as
+        // .png) is read by its content, as Windows itself shows it.
+        if (!error.empty() && kind != PictureKind::ByContent && DecodeByContent(*bytes, rows, kind).empty())
+            return {};
+        return error;
     } catch (const std::bad_alloc&) {
-        return PictureResult::Fail("not enough memory to read the picture");
+        return "not enough memory to read the picture";
     }
 }
 
 } // namespace
 
+std::string LoadWallpaperRows(IFileSystem& files, const std::filesystem::path& path, RowConsumer& rows,
+                              IPlatformPictures* platform) {
+    const PictureKind kind = PictureKindOf(path);
+    if (kind == PictureKind::Unsupported || !files.FileExists(path))
+        return LoadOnce(files, path, kind, platform, rows); // no second attempt can change these
+    std::string error = LoadOnce(files, path, kind, platform, rows);
+    if (!error.empty())
+        error = LoadOnce(files, path, kind, platform, rows);
+    return error;
+}
+
 PictureResult LoadPictureByContent(IFileSystem& files, const std::filesystem::path& path) {
-    return LoadOnce(files, path, PictureKind::ByContent, nullptr);
+    BitmapRows rows;
+    if (std::string error = LoadOnce(files, path, PictureKind::ByContent, nullptr, rows); !error.empty())
+        return PictureResult::Fail(std::move(error));
+    return PictureResult::Ok(std::move(*rows.Take()));
 }
 
 PictureResult LoadWallpaperBitmap(IFileSystem& files, const std::filesystem::path& path,
                                   IPlatformPictures* platform) {
-    const PictureKind kind = PictureKindOf(path);
-    if (kind == PictureKind::Unsupported || !files.FileExists(path))
-        return LoadOnce(files, path, kind, platform); // no second attempt can change these
-    PictureResult picture = LoadOnce(files, path, kind, platform);
-    if (!picture)
-        picture = LoadOnce(files, path, kind, platform);
-    return picture;
+    BitmapRows rows;
+    if (std::string error = LoadWallpaperRows(files, path, rows, platform); !error.empty())
+        return PictureResult::Fail(std::move(error));
+    return PictureResult::Ok(std::move(*rows.Take()));
 }
 
 } // namespace hg

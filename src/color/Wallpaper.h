@@ -1,6 +1,7 @@
 #pragma once
 // Which picture the desktop shows, and that picture as a bitmap.
 #include "color/Bitmap.h"
+#include "color/PictureRows.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -44,18 +45,22 @@ public:
 // Files larger than this are not read (a 2^28-pixel bitmap file is 768 MiB).
 inline constexpr std::size_t MaxPictureFileBytes = std::size_t{1} << 30;
 
-// Opens the file with no sharing (a file still being written is not read
-// half-done; no one can change it meanwhile), decodes it by content (JPEG,
-// then Windows bitmap, then PNG) and closes it. JPEG and PNG pictures are
-// decoded straight from the file through a 1 MiB buffer, so memory holds the
-// bitmap and not also a copy of the file.
-PictureResult LoadPictureByContent(IFileSystem& files, const std::filesystem::path& path);
+// Reads the file into memory with no sharing (a file still being written is
+// not read half-done, and no one can change it meanwhile) and releases it,
+// then decodes it from memory: files without an extension by content (JPEG,
+// then Windows bitmap, then PNG), others by the decoder for their extension
+// and, when that fails, by content (a JPEG saved as .png). The rows go to
+// `rows`; the result is empty, or the reason the picture could not be read.
+// A failed attempt is tried once more at once (the file may just have been
+// released by whoever wrote it).
+std::string LoadWallpaperRows(IFileSystem& files, const std::filesystem::path& path, RowConsumer& rows,
+                              IPlatformPictures* platform = nullptr);
 
-// The picture at its own size as a 24-bit bitmap, transparent parts white.
-// Files without an extension are decoded by content, others by the decoder
-// for their extension. A failed attempt is tried once more at once (the file
-// may just have been released by whoever wrote it).
+// The same as a bitmap at the picture's own size, transparent parts white.
 PictureResult LoadWallpaperBitmap(IFileSystem& files, const std::filesystem::path& path,
                                   IPlatformPictures* platform = nullptr);
+
+// One attempt, by content only.
+PictureResult LoadPictureByContent(IFileSystem& files, const std::filesystem::path& path);
 
 } // namespace hg

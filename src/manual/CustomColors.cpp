@@ -54,12 +54,18 @@ TColor IsThisColorSet(const CustomColorList& list, IFileSystem& files, const std
     const auto corners = CornersOf(aBit);
     if (!corners)
         return NoCustomColor;
+    return IsThisColorSet(list, files, sWall, *corners, aIndex);
+}
+
+TColor IsThisColorSet(const CustomColorList& list, IFileSystem& files, const std::filesystem::path& sWall,
+                      const ImageCorners& corners, std::int32_t& aIndex) {
+    aIndex = -1;
     std::optional<std::int32_t> fileSize; // read once, and only when some corners match
     const auto limit = std::min<std::size_t>(list.size(), std::numeric_limits<std::int32_t>::max());
     for (std::size_t i = 0; i < limit; ++i) {
         const TImgColorHist& h = list[i].hist;
-        if (h.TopLeftColor != corners->TopLeft || h.TopRightColor != corners->TopRight ||
-            h.BottomLeftColor != corners->BottomLeft || h.BottomRightColor != corners->BottomRight)
+        if (h.TopLeftColor != corners.TopLeft || h.TopRightColor != corners.TopRight ||
+            h.BottomLeftColor != corners.BottomLeft || h.BottomRightColor != corners.BottomRight)
             continue;
         if (!fileSize)
             fileSize = FileSizeByName(files, sWall);
@@ -84,13 +90,18 @@ std::int32_t RememberColorFor(CustomColorList& list, IFileSystem& files, const s
     const auto corners = CornersOf(picture);
     if (!corners)
         return -1;
+    return RememberColorFor(list, files, path, *corners, color);
+}
+
+std::int32_t RememberColorFor(CustomColorList& list, IFileSystem& files, const std::filesystem::path& path,
+                              const ImageCorners& corners, TColor color) {
     std::int32_t index = -1;
-    IsThisColorSet(list, files, path, picture, index);
+    IsThisColorSet(list, files, path, corners, index);
     if (index != -1) {
         list[static_cast<std::size_t>(index)].hist.AeroColor = color;
         return index;
     }
-    AddCustomColor(list, files, corners->TopLeft, corners->TopRight, corners->BottomLeft, corners->BottomRight,
+    AddCustomColor(list, files, corners.TopLeft, corners.TopRight, corners.BottomLeft, corners.BottomRight,
                    color, path.wstring(), -1);
     return static_cast<std::int32_t>(list.size() - 1);
 }

@@ -4,6 +4,7 @@
 // so a remembered colour survives renaming or moving the file.
 #include "color/Bitmap.h"
 #include "color/Color.h"
+#include "color/ImageColor.h"
 #include "platform/FileSystem.h"
 
 #include <cstddef>
@@ -33,9 +34,6 @@ struct TImgColorHist {
 };
 
 // The four corner colours of a picture at its own size; nullopt for an empty one.
-struct ImageCorners {
-    TColor TopLeft, TopRight, BottomLeft, BottomRight;
-};
 std::optional<ImageCorners> CornersOf(const Bitmap24& picture);
 
 // Size of the file in bytes as its low 32 bits; -1 when it cannot be read.
@@ -70,6 +68,9 @@ private:
 // size is read only once the corners of some entry match.
 TColor IsThisColorSet(const CustomColorList& list, IFileSystem& files, const std::filesystem::path& sWall,
                       const Bitmap24& aBit, std::int32_t& aIndex);
+// The same for a picture whose corners were gathered while it was decoded.
+TColor IsThisColorSet(const CustomColorList& list, IFileSystem& files, const std::filesystem::path& sWall,
+                      const ImageCorners& corners, std::int32_t& aIndex);
 
 // Appends an entry; aFileSize -1 asks for the size of the file aWall.
 void AddCustomColor(CustomColorList& list, IFileSystem& files, TColor ColorTL, TColor ColorTR, TColor ColorBL,
@@ -80,6 +81,8 @@ void AddCustomColor(CustomColorList& list, IFileSystem& files, TColor ColorTL, T
 // the entry's index (what the reset item's hint holds); -1 for an empty picture.
 std::int32_t RememberColorFor(CustomColorList& list, IFileSystem& files, const std::filesystem::path& path,
                               const Bitmap24& picture, TColor color);
+std::int32_t RememberColorFor(CustomColorList& list, IFileSystem& files, const std::filesystem::path& path,
+                              const ImageCorners& corners, TColor color);
 
 // "&Reset Manual Color": forgets the entry whose index the item's hint holds
 // in decimal. A hint that is not the index of an entry removes nothing.

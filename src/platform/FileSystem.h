@@ -2,51 +2,12 @@
 // Port: the file facts and file transfers the logic needs.
 #include <cstddef>
 #include <cstdint>
-#include <algorithm>
-#include <cstring>
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
 
 namespace hg {
-
-// A file open for reading.
-class IReadStream {
-public:
-    virtual ~IReadStream() = default;
-    // Up to size bytes; fewer only at the end of the file or on a read error.
-    virtual std::size_t Read(std::uint8_t* buffer, std::size_t size) = 0;
-    // Back to the first byte; false on failure.
-    virtual bool Rewind() = 0;
-    // True once a read has failed (as opposed to reaching the end).
-    virtual bool Failed() const = 0;
-};
-
-// Reads bytes held in memory: its own or borrowed ones that outlive it.
-class MemoryReadStream final : public IReadStream {
-public:
-    explicit MemoryReadStream(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-    explicit MemoryReadStream(std::vector<std::uint8_t>&& bytes) : owned_(std::move(bytes)), bytes_(owned_) {}
-    std::size_t Read(std::uint8_t* buffer, std::size_t size) override {
-        const std::size_t n = std::min(size, bytes_.size() - position_);
-        if (n > 0)
-            std::memcpy(buffer, bytes_.data() + position_, n);
-        position_ += n;
-        return n;
-    }
-    bool Rewind() override {
-        position_ = 0;
-        return true;
-    }
-    bool Failed() const override { return false; }
-
-private:
-    std::vector<std::uint8_t> owned_;
-    std::span<const std::uint8_t> bytes_;
-    std::size_t position_ = 0;
-};
 
 class IFileSystem {
 public:
@@ -69,16 +30,14 @@ public:
     // maxBytes (nothing larger is ever allocated).
     virtual std::optional<std::vector<std::uint8_t>> ReadAll(const std::filesystem::path& path,
                                                              std::size_t maxBytes) = 0;
-    // Opens the file for reading with no sharing: the open fails while any
-    // other process has the file open (for example still writing it), and no
-    // one else can open it until the stream is destroyed. Null when it cannot
-    // be opened. Platforms without share modes open it normally; the default
-    // reads the whole file (at most maxBytes) into memory.
-    virtual std::unique_ptr<IReadStream> OpenExclusive(const std::filesystem::path& path, std::size_t maxBytes) {
-        auto bytes = ReadAll(path, maxBytes);
-        if (!bytes)
-            return nullptr;
-        return std::make_unique<MemoryReadStream>(std::move(*bytes));
+    // The whole file read with no sharing: the open fails while any other
+    // process has the file open (for example still writing it), no one else can
+    // open it meanwhile, and it is closed again before this returns, so it is
+    // held only while it is read. nullopt when it cannot be opened or read or is
+    // larger than maxBytes. Platforms without share modes read it normally.
+    virtual std::optional<std::vector<std::uint8_t>> ReadExclusive(const std::filesystem::path& path,
+                                                                   std::size_t maxBytes) {
+        return ReadAll(path, maxBytes);
     }
     // Writes a temporary file beside the target and renames it over the
     // target, so a failed write never leaves a truncated file in its place.

@@ -76,46 +76,6 @@ std::optional<std::vector<std::uint8_t>> StdFileSystem::ReadAll(const fs::path& 
     return bytes;
 }
 
-namespace {
-
-class FileReadStream final : public IReadStream {
-public:
-    explicit FileReadStream(const fs::path& path) : in_(path, std::ios::binary) {}
-    bool IsOpen() const { return in_.is_open(); }
-    std::size_t Read(std::uint8_t* buffer, std::size_t size) override {
-        if (failed_)
-            return 0;
-        in_.read(reinterpret_cast<char*>(buffer), static_cast<std::streamsize>(size));
-        const auto n = static_cast<std::size_t>(in_.gcount());
-        if (in_.bad())
-            failed_ = true;
-        return n;
-    }
-    bool Rewind() override {
-        in_.clear();
-        in_.seekg(0, std::ios::beg);
-        return !failed_ && static_cast<bool>(in_);
-    }
-    bool Failed() const override { return failed_; }
-
-private:
-    std::ifstream in_;
-    bool failed_ = false;
-};
-
-} // namespace
-
-// POSIX has no share modes: the file is simply opened.
-std::unique_ptr<IReadStream> StdFileSystem::OpenExclusive(const fs::path& path, std::size_t) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec))
-        return nullptr;
-    auto stream = std::make_unique<FileReadStream>(path);
-    if (!stream->IsOpen())
-        return nullptr;
-    return stream;
-}
-
 bool StdFileSystem::WriteAtomically(const fs::path& path, std::span<const std::uint8_t> bytes) {
     fs::path temp = path;
     temp += ".tmp";

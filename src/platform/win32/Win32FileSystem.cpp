@@ -95,9 +95,9 @@ std::int64_t Win32FileSystem::FileSize(const std::filesystem::path& path) {
 
 namespace {
 
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path, std::size_t maxBytes) {
-    const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE |
-                                        FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path, std::size_t maxBytes,
+                                                       DWORD share, DWORD flags) {
+    const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, flags, nullptr));
     if (!file)
         return std::nullopt;
     LARGE_INTEGER size{};
@@ -120,46 +120,15 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::pa
 
 std::optional<std::vector<std::uint8_t>> Win32FileSystem::ReadAll(const std::filesystem::path& path,
                                                                   std::size_t maxBytes) {
-    return ReadWholeFile(path, maxBytes);
+    return ReadWholeFile(path, maxBytes, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         FILE_ATTRIBUTE_NORMAL);
 }
 
-namespace {
-
-class Win32ReadStream final : public IReadStream {
-public:
-    explicit Win32ReadStream(UniqueFile file) : file_(std::move(file)) {}
-    std::size_t Read(std::uint8_t* buffer, std::size_t size) override {
-        std::size_t done = 0;
-        while (!failed_ && done < size) {
-            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
-            DWORD read = 0;
-            if (!::ReadFile(file_.get(), buffer + done, chunk, &read, nullptr))
-                failed_ = true;
-            if (read == 0)
-                break;
-            done += read;
-        }
-        return done;
-    }
-    bool Rewind() override {
-        LARGE_INTEGER start{};
-        return !failed_ && ::SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN);
-    }
-    bool Failed() const override { return failed_; }
-
-private:
-    UniqueFile file_;
-    bool failed_ = false;
-};
-
-} // namespace
-
-std::unique_ptr<IReadStream> Win32FileSystem::OpenExclusive(const std::filesystem::path& path, std::size_t) {
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file)
-        return nullptr;
-    return std::make_unique<Win32ReadStream>(std::move(file));
+// No sharing: a file still being written cannot be opened, and no one can
+// change it while it is read; the handle is closed when the read is done.
+std::optional<std::vector<std::uint8_t>> Win32FileSystem::ReadExclusive(const std::filesystem::path& path,
+                                                                        std::size_t maxBytes) {
+    return ReadWholeFile(path, maxBytes, 0, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
 }
 
 bool Win32FileSystem::WriteAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {

@@ -19,7 +19,8 @@ public:
     std::int64_t FileSize(const std::filesystem::path& path) override;
     std::optional<std::vector<std::uint8_t>> ReadAll(const std::filesystem::path& path,
                                                      std::size_t maxBytes) override;
-    std::unique_ptr<IReadStream> OpenExclusive(const std::filesystem::path& path, std::size_t maxBytes) override;
+    std::optional<std::vector<std::uint8_t>> ReadExclusive(const std::filesystem::path& path,
+                                                           std::size_t maxBytes) override;
     bool WriteAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) override;
 };
 

@@ -1,5 +1,7 @@
 #include "color/Decoders.h"
 
+#include "color/ImageColor.h"
+
 #include "PictureFixtures.h"
 
 #include <gtest/gtest.h>
@@ -87,18 +89,67 @@ TEST(DecodeJpeg, PixelsEqualTheLibraryDefaults) {
 TEST(DecodeJpeg, TruncatedAndDamagedFilesAreRefused) {
     const Bytes file = test::EncodeJpeg(Colourful(64, 48));
     EveryPrefixIsHandled(file, DecodeJpeg, 7);
-    // Cut inside the picture data: refused rather than filled with grey.
-    const Bytes half(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(file.size() * 2 / 3));
-    const PictureResult cut = DecodeJpeg(half);
-    EXPECT_FALSE(cut);
-    EXPECT_NE(cut.error.find("truncated"), std::string::npos) << cut.error;
-    // Only the end marker missing: the picture is complete.
-    EXPECT_TRUE(DecodeJpeg(Bytes(file.begin(), file.end() - 2)));
-
     Bytes garbage = {0xFF, 0xD8, 0xFF, 0x12, 0x34, 0x56};
     EXPECT_FALSE(DecodeJpeg(garbage));
     EXPECT_FALSE(DecodeJpeg(Bytes{'B', 'M', 0, 0}));
     EXPECT_FALSE(DecodeJpeg(Bytes{}));
+}
+
+Bytes Prefix(const Bytes& file, std::size_t n) { return Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n)); }
+Bytes WithEnd(Bytes file) {
+    file.push_back(0xFF);
+    file.push_back(0xD9);
+    return file;
+}
+
+// A file cut where only its end marker or later scans are lost is a complete
+// picture; one cut inside a scan, or before some component's first scan, has
+// rows that were never decoded and is refused, also when an end marker follows.
+TEST(DecodeJpeg, CutFilesLoadOnlyWhenEveryRowWasDecoded) {
+    const Bitmap24 picture = Colourful(64, 48);
+    test::JpegOptions progressive;
+    progressive.progressive = true;
+    test::JpegOptions perComponent;
+    perComponent.scanPerComponent = true;
+    const Bytes sequential = test::EncodeJpeg(picture);
+    const Bytes prog = test::EncodeJpeg(picture, progressive);
+    const Bytes separate = test::EncodeJpeg(picture, perComponent);
+    const auto progScans = test::JpegScanStarts(prog);
+    const auto separateScans = test::JpegScanStarts(separate);
+    ASSERT_GE(progScans.size(), 6u);
+    ASSERT_EQ(separateScans.size(), 3u);
+    const std::size_t midSequential = test::JpegScanStarts(sequential)[0] + (sequential.size() - test::JpegScanStarts(sequential)[0]) / 2;
+    const std::size_t midFirstScan = (progScans[0] + progScans[1]) / 2;
+    const struct {
+        const char* what;
+        Bytes file;
+        bool loads;
+    } cases[] = {
+        {"sequential without its end marker", Prefix(sequential, sequential.size() - 2), true},
+        {"sequential cut mid-image", Prefix(sequential, midSequential), false},
+        {"sequential cut mid-image, end marker appended", WithEnd(Prefix(sequential, midSequential)), false},
+        {"progressive without its end marker", Prefix(prog, prog.size() - 2), true},
+        {"progressive cut between scans", Prefix(prog, progScans[3]), true},
+        {"progressive cut between scans, end marker appended", WithEnd(Prefix(prog, progScans[3])), true},
+        {"progressive cut inside its first scan", Prefix(prog, midFirstScan), false},
+        {"progressive cut inside a later scan", Prefix(prog, (progScans[4] + progScans[5]) / 2), false},
+        {"progressive cut inside a scan, end marker appended",
+         WithEnd(Prefix(prog, (progScans[4] + progScans[5]) / 2)), false},
+        {"one scan per component, all present", Prefix(separate, separate.size() - 2), true},
+        {"one scan per component, cut before the last", Prefix(separate, separateScans[2]), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const PictureResult result = DecodeJpeg(c.file);
+        EXPECT_EQ(static_cast<bool>(result), c.loads) << result.error;
+        if (!c.loads) {
+            EXPECT_NE(result.error.find("truncated"), std::string::npos) << result.error;
+        }
+    }
+    // Losing only the end marker loses nothing.
+    EXPECT_EQ(Pixels(*DecodeJpeg(Prefix(prog, prog.size() - 2)).bitmap), Pixels(*DecodeJpeg(prog).bitmap));
+    EXPECT_EQ(Pixels(*DecodeJpeg(Prefix(sequential, sequential.size() - 2)).bitmap),
+              Pixels(*DecodeJpeg(sequential).bitmap));
 }
 
 // Finds the start-of-frame marker and overwrites the picture's size.
@@ -119,6 +170,57 @@ TEST(DecodeJpeg, OversizedPicturesAreRefusedFromTheHeader) {
     const PictureResult picture = DecodeJpeg(WithJpegSize(file, 16385, 16385));
     EXPECT_FALSE(picture);
     EXPECT_NE(picture.error.find("too large"), std::string::npos) << picture.error;
+}
+
+Bytes Inserted(Bytes file, std::size_t at, const Bytes& more) {
+    file.insert(file.begin() + static_cast<std::ptrdiff_t>(at), more.begin(), more.end());
+    return file;
+}
+
+// Comment segments of about `total` bytes: data that covers no pixels.
+Bytes Comments(std::size_t total) {
+    test::ByteWriter w;
+    for (std::size_t done = 0; done < total; done += 65533)
+        w.U8(0xFF).U8(0xFE).U8(0xFF).U8(0xFF).Zeros(65533); // length 65535, big-endian
+    return w.bytes;
+}
+
+// Files of a few hundred bytes to a few KB once made this program allocate
+// gigabytes or spin for seconds. Each is refused from what it is, before its
+// claims cost memory or time (tests/unit run them under the sanitizers too).
+TEST(DecodeJpeg, HostileFilesAreRefusedBeforeTheyCostMemoryOrTime) {
+    test::JpegOptions progressive;
+    progressive.progressive = true;
+    const Bytes baseline = test::EncodeJpeg(Colourful(16, 16));
+    const Bytes prog = test::EncodeJpeg(Colourful(16, 16), progressive);
+    const auto scans = test::JpegScanStarts(prog);
+    // The first scan (the DC of every component) once more, 150 times.
+    Bytes manyScans = prog;
+    const Bytes firstScan(prog.begin() + static_cast<std::ptrdiff_t>(scans[0]),
+                          prog.begin() + static_cast<std::ptrdiff_t>(scans[1]));
+    for (int i = 0; i < 150; ++i)
+        manyScans = Inserted(manyScans, scans[1], firstScan);
+    // Padding after the header makes a huge progressive picture's data long
+    // enough in bytes; its coefficients and its bitmap then exceed the budget.
+    const Bytes padded = Inserted(WithJpegSize(prog, 16384, 16384), scans[1], Comments(900000));
+    const struct {
+        const char* what;
+        Bytes file;
+        const char* reason;
+    } cases[] = {
+        {"baseline claiming 16384 x 16384", WithJpegSize(baseline, 16384, 16384), "cannot hold"},
+        {"progressive claiming 16384 x 16384", WithJpegSize(prog, 16384, 16384), "cannot hold"},
+        {"progressive with 150 more scans", manyScans, "more than 100 scans"},
+        {"progressive padded to hold 16384 x 16384", padded, "more memory"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const PictureResult result = DecodeJpeg(c.file);
+        EXPECT_FALSE(result);
+        EXPECT_NE(result.error.find(c.reason), std::string::npos) << result.error;
+    }
+    // Real progressive files have about ten scans.
+    EXPECT_TRUE(DecodeJpeg(prog));
 }
 
 // ----- PNG -----
@@ -280,21 +382,38 @@ TEST(DecodePng, TruncatedAndDamagedFilesAreRefused) {
     EXPECT_FALSE(DecodePng(Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}));
 }
 
+// The header's size replaced (IHDR data starts at byte 16; its checksum
+// follows at 29).
+Bytes WithPngSize(Bytes file, std::uint32_t w, std::uint32_t h) {
+    for (int i = 0; i < 4; ++i) {
+        file[16 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(w >> (24 - 8 * i));
+        file[20 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(h >> (24 - 8 * i));
+    }
+    const std::uint32_t crc = static_cast<std::uint32_t>(crc32(crc32(0, nullptr, 0), file.data() + 12, 17));
+    for (int i = 0; i < 4; ++i)
+        file[29 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
+    return file;
+}
+
 TEST(DecodePng, OversizedPicturesAreRefusedFromTheHeader) {
     std::vector<TColor> expected;
     const Bytes file = MakePng({PNG_COLOR_TYPE_RGB, 8, false, false}, 4, 4, expected);
     for (const auto& [w, h] : {std::pair{70000u, 1u}, {16385u, 16385u}}) {
-        Bytes big = file; // IHDR data starts at byte 16; its checksum follows at 29
-        for (int i = 0; i < 4; ++i) {
-            big[16 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(w >> (24 - 8 * i));
-            big[20 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(h >> (24 - 8 * i));
-        }
-        const std::uint32_t crc = static_cast<std::uint32_t>(crc32(crc32(0, nullptr, 0), big.data() + 12, 17));
-        for (int i = 0; i < 4; ++i)
-            big[29 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
-        const PictureResult picture = DecodePng(big);
+        const PictureResult picture = DecodePng(WithPngSize(file, w, h));
         EXPECT_FALSE(picture);
         EXPECT_FALSE(picture.error.empty());
+    }
+}
+
+// A header claiming a huge picture over a few bytes of data: deflate cannot
+// pack that much into so little, so nothing is decoded or allocated for it.
+TEST(DecodePng, DataTooShortForItsSizeIsRefused) {
+    std::vector<TColor> expected;
+    for (const bool interlaced : {false, true}) {
+        const Bytes file = MakePng({PNG_COLOR_TYPE_RGB, 8, interlaced, false}, 4, 4, expected);
+        const PictureResult picture = DecodePng(WithPngSize(file, 16384, 16384));
+        EXPECT_FALSE(picture);
+        EXPECT_NE(picture.error.find("cannot hold"), std::string::npos) << picture.error;
     }
 }
 
@@ -422,6 +541,10 @@ TEST(DecodeBmp, UnsupportedAndHostileHeadersAreRefusedWithAReason) {
         {"pixel data missing", test::MakeBmp(40, 100, 100, 24, 0, {}, pixels), "truncated"},
         {"palette and pixels missing", test::MakeBmp(40, 2, 2, 8, 0, {}, {}, 200), "truncated"},
         {"run-length data ends early", test::MakeBmp(40, 4, 4, 8, 1, Palette4({Red}), {4, 0}), "truncated"},
+        {"run-length data without its end marker", test::MakeBmp(40, 2, 1, 8, 1, Palette4({Red}), {2, 0, 0, 0}),
+         "end marker"},
+        {"a few line ends claiming 16384 x 16384 without an end marker",
+         test::MakeBmp(40, 16384, 16384, 8, 1, Palette4({Red}), Bytes(1900, 0)), "end marker"},
         {"not a bitmap", Bytes{'P', 'K', 3, 4}, "not a Windows bitmap"},
     };
     for (const auto& c : cases) {
@@ -436,6 +559,95 @@ TEST(DecodeBmp, UnsupportedAndHostileHeadersAreRefusedWithAReason) {
             EXPECT_NE(picture.error.find(c.reason), std::string::npos) << picture.error;
         }
     }
+}
+
+// ----- rows instead of a bitmap -----
+
+// The colour and corners gathered from the rows a decoder hands on (skipping
+// the rows it does not need) equal those of the whole decoded picture, in
+// every mode.
+void ExpectRowsMatchTheBitmap(const Bytes& file, RowDecoder decodeRows) {
+    const PictureResult whole = DecodeToBitmap(file, decodeRows);
+    ASSERT_TRUE(whole) << whole.error;
+    const Bitmap24& b = *whole.bitmap;
+    const ImageCorners corners{ColorAt(b, 0, 0), ColorAt(b, b.Width() - 1, 0), ColorAt(b, 0, b.Height() - 1),
+                               ColorAt(b, b.Width() - 1, b.Height() - 1)};
+    for (const ColorRequest request : {ColorRequest{ColorModePredominant, false}, ColorRequest{ColorModeAverage, false},
+                                       ColorRequest{ColorModeAverage, true}}) {
+        PictureColorRows rows(request);
+        ASSERT_EQ(decodeRows(file, rows), "");
+        EXPECT_EQ(rows.Color(), ImageColor(b.View(), request.nColorMode, request.IgnoreDarkLigthColors))
+            << "mode " << request.nColorMode << " filter " << request.IgnoreDarkLigthColors;
+        EXPECT_EQ(rows.Corners(), corners);
+    }
+    PictureColorRows cornersOnly;
+    ASSERT_EQ(decodeRows(file, cornersOnly), "");
+    EXPECT_EQ(cornersOnly.Corners(), corners);
+}
+
+TEST(DecodeRows, JpegColoursEqualThoseOfTheWholePicture) {
+    struct Sampling {
+        int h, v;
+    };
+    for (const auto& [w, h] : {std::pair{97, 61}, {15, 9}, {16, 5}, {64, 1}, {33, 200}, {300, 17}})
+        for (const Sampling sampling : {Sampling{1, 1}, {2, 1}, {2, 2}, {1, 2}})
+            for (const bool progressive : {false, true})
+                for (const int restartRows : {0, 1}) {
+                    SCOPED_TRACE(testing::Message() << w << " x " << h << " sampling " << sampling.h << sampling.v
+                                                    << " progressive " << progressive << " restart " << restartRows);
+                    test::JpegOptions options;
+                    options.lumaH = sampling.h, options.lumaV = sampling.v;
+                    options.progressive = progressive;
+                    options.restartRows = restartRows;
+                    ExpectRowsMatchTheBitmap(test::EncodeJpeg(Colourful(w, h), options), DecodeJpegRows);
+                }
+    test::JpegOptions grey;
+    grey.grey = true;
+    ExpectRowsMatchTheBitmap(test::EncodeJpeg(Colourful(97, 61), grey), DecodeJpegRows);
+}
+
+TEST(DecodeRows, PngColoursEqualThoseOfTheWholePicture) {
+    for (const int colorType : {PNG_COLOR_TYPE_GRAY, PNG_COLOR_TYPE_GRAY_ALPHA, PNG_COLOR_TYPE_RGB,
+                                PNG_COLOR_TYPE_RGBA, PNG_COLOR_TYPE_PALETTE})
+        for (const int depth : {1, 2, 4, 8, 16})
+            for (const bool interlaced : {false, true}) {
+                const bool valid = colorType == PNG_COLOR_TYPE_GRAY ||
+                                   (colorType == PNG_COLOR_TYPE_PALETTE ? depth <= 8 : depth >= 8);
+                if (!valid)
+                    continue;
+                SCOPED_TRACE(testing::Message() << "type " << colorType << " depth " << depth << " interlaced "
+                                                << interlaced);
+                std::vector<TColor> expected;
+                // A transparency chunk belongs to the types without an alpha channel.
+                const bool transparencyChunk = (colorType & PNG_COLOR_MASK_ALPHA) == 0;
+                ExpectRowsMatchTheBitmap(
+                    MakePng({colorType, depth, interlaced, transparencyChunk}, 61, 37, expected), DecodePngRows);
+            }
+}
+
+TEST(DecodeRows, BitmapColoursEqualThoseOfTheWholePicture) {
+    for (const BmpCase& c : BmpCases()) {
+        SCOPED_TRACE(c.what);
+        ExpectRowsMatchTheBitmap(c.file, DecodeBmpRows);
+    }
+    // Larger than the grid step, bottom-up and top-down, and run-length.
+    const Bitmap24 picture = Colourful(47, 33);
+    test::ByteWriter rows24, rle8;
+    for (int y = picture.Height() - 1; y >= 0; --y) {
+        const std::uint8_t* row = picture.Row(y);
+        rows24.Raw(Bytes(row, row + 47 * 3)).Zeros(3);
+        for (int x = 0; x < 47; ++x)
+            rle8.U8(1).U8(static_cast<unsigned>(x + y) % 4);
+        rle8.U8(0).U8(0);
+    }
+    rle8.U8(0).U8(1);
+    ExpectRowsMatchTheBitmap(test::MakeBmp(40, 47, 33, 24, 0, {}, rows24.bytes), DecodeBmpRows);
+    ExpectRowsMatchTheBitmap(test::MakeBmp(40, 47, 33, 8, 1, Palette4({Dark, Red, Green, Blue}), rle8.bytes),
+                             DecodeBmpRows);
+    // Only an end marker: a white picture, handed on a row at a time.
+    PictureColorRows white({ColorModeAverage, false});
+    EXPECT_EQ(DecodeBmpRows(test::MakeBmp(40, 16384, 16384, 8, 1, Palette4({Red}), {0, 1}), white), "");
+    EXPECT_EQ(white.Color(), RgbColor(235, 235, 235));
 }
 
 } // namespace

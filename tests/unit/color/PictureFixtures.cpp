@@ -31,6 +31,15 @@ Bitmap24 MakeRow(const std::vector<TColor>& colors) {
 TColor ColorAt(const Bitmap24& bitmap, int x, int y) { return PixelColor(bitmap.Row(y) + 3 * x); }
 
 Bytes EncodeJpeg(const Bitmap24& bitmap, int quality, bool grey) {
+    JpegOptions options;
+    options.quality = quality;
+    options.grey = grey;
+    return EncodeJpeg(bitmap, options);
+}
+
+Bytes EncodeJpeg(const Bitmap24& bitmap, const JpegOptions& options) {
+    const int quality = options.quality;
+    const bool grey = options.grey;
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr errors{};
     cinfo.err = jpeg_std_error(&errors);
@@ -44,6 +53,23 @@ Bytes EncodeJpeg(const Bitmap24& bitmap, int quality, bool grey) {
     cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
+    if (!grey) {
+        cinfo.comp_info[0].h_samp_factor = options.lumaH;
+        cinfo.comp_info[0].v_samp_factor = options.lumaV;
+    }
+    cinfo.restart_in_rows = options.restartRows;
+    if (options.progressive)
+        jpeg_simple_progression(&cinfo);
+    jpeg_scan_info scans[3] = {};
+    if (options.scanPerComponent) {
+        for (int c = 0; c < cinfo.num_components; ++c) {
+            scans[c].comps_in_scan = 1;
+            scans[c].component_index[0] = c;
+            scans[c].Se = 63;
+        }
+        cinfo.scan_info = scans;
+        cinfo.num_scans = cinfo.num_components;
+    }
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<std::uint8_t> greyRow(static_cast<std::size_t>(bitmap.Width()));
     while (cinfo.next_scanline < cinfo.image_height) {
@@ -61,6 +87,16 @@ Bytes EncodeJpeg(const Bitmap24& bitmap, int quality, bool grey) {
     jpeg_destroy_compress(&cinfo);
     std::free(out);
     return bytes;
+}
+
+std::vector<std::size_t> JpegScanStarts(const Bytes& file) {
+    // Inside scan data a 0xFF byte is followed by 0 or a restart marker, so
+    // 0xFF 0xDA marks the start of a scan only.
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i + 1 < file.size(); ++i)
+        if (file[i] == 0xFF && file[i + 1] == 0xDA)
+            starts.push_back(i);
+    return starts;
 }
 
 namespace {

@@ -21,6 +21,19 @@ TColor ColorAt(const Bitmap24& bitmap, int x, int y);
 // A baseline JPEG of the bitmap (libjpeg's default encoder settings).
 Bytes EncodeJpeg(const Bitmap24& bitmap, int quality = 90, bool grey = false);
 
+struct JpegOptions {
+    int quality = 90;
+    bool grey = false;
+    bool progressive = false;   // libjpeg's standard progression (DC of all components first)
+    bool scanPerComponent = false; // sequential, one scan for each component
+    int lumaH = 2, lumaV = 2;   // luma sampling factors: 2, 2 is 4:2:0, 1, 1 is 4:4:4
+    int restartRows = 0;        // a restart marker every this many MCU rows
+};
+Bytes EncodeJpeg(const Bitmap24& bitmap, const JpegOptions& options);
+
+// Byte offsets of the start-of-scan markers of a JPEG file.
+std::vector<std::size_t> JpegScanStarts(const Bytes& file);
+
 // A PNG written by libpng from raw rows in the file's own sample layout.
 struct PngSpec {
     int width = 0;

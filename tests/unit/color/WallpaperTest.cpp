@@ -47,14 +47,13 @@ public:
             return std::nullopt;
         return files[p];
     }
-    std::unique_ptr<IReadStream> OpenExclusive(const std::filesystem::path& p, std::size_t maxBytes) override {
+    std::optional<Bytes> ReadExclusive(const std::filesystem::path& p, std::size_t maxBytes) override {
         ++exclusiveReads;
         if (busyReads > 0) {
             --busyReads;
-            return nullptr;
+            return std::nullopt;
         }
-        auto bytes = ReadAll(p, maxBytes);
-        return bytes ? std::make_unique<MemoryReadStream>(std::move(*bytes)) : nullptr;
+        return ReadAll(p, maxBytes);
     }
     bool WriteAtomically(const std::filesystem::path&, std::span<const std::uint8_t>) override { return false; }
 };
@@ -158,7 +157,8 @@ TEST(LoadWallpaperBitmap, FailuresAfterTwoAttempts) {
     FakeFileSystem files;
     files.files["notes"] = {'h', 'e', 'l', 'l', 'o'};
     files.files["wall.gif"] = {'G', 'I', 'F', '8', '9', 'a'};
-    files.files["wall.jpg"] = SmallPng(); // the extension decides
+    const Bytes jpeg = test::EncodeJpeg(test::MakeRow(std::vector<TColor>(16, 0x00283CC8)));
+    files.files["cut.jpg"] = Bytes(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(jpeg.size() / 2));
     files.files["icon.ico"] = {0, 0, 1, 0};
     const struct {
         const char* name;
@@ -166,7 +166,7 @@ TEST(LoadWallpaperBitmap, FailuresAfterTwoAttempts) {
     } cases[] = {
         {"notes", "not a JPEG, bitmap or PNG picture"},
         {"wall.gif", "unsupported file type \".gif\""},
-        {"wall.jpg", "not a JPEG picture"},
+        {"cut.jpg", "not a readable JPEG"}, // the extension's decoder has the reason
         {"missing.png", "no such file"},
         {"icon.ico", "on Windows"},
     };
@@ -178,6 +178,20 @@ TEST(LoadWallpaperBitmap, FailuresAfterTwoAttempts) {
     files.exclusiveReads = 0;
     EXPECT_FALSE(LoadWallpaperBitmap(files, "notes"));
     EXPECT_EQ(files.exclusiveReads, 2); // one attempt and one immediate retry
+}
+
+TEST(LoadWallpaperBitmap, APictureNamedForAnotherFormatIsReadByItsContent) {
+    FakeFileSystem files;
+    files.files["wall.png"] = test::EncodeJpeg(test::MakeRow(std::vector<TColor>(16, RgbColor(40, 90, 200))));
+    files.files["wall.jpg"] = SmallPng();
+    files.files["wall.bmp"] = SmallPng();
+    files.files["wall.jpeg"] = SmallBmp();
+    for (const char* name : {"wall.png", "wall.jpg", "wall.bmp", "wall.jpeg"}) {
+        const PictureResult picture = LoadWallpaperBitmap(files, name);
+        ASSERT_TRUE(picture) << name << ": " << picture.error;
+    }
+    EXPECT_EQ(test::ColorAt(*LoadWallpaperBitmap(files, "wall.jpg").bitmap, 0, 0), RgbColor(200, 60, 40));
+    EXPECT_EQ(test::ColorAt(*LoadWallpaperBitmap(files, "wall.jpeg").bitmap, 1, 0), RgbColor(40, 90, 200));
 }
 
 TEST(LoadWallpaperBitmap, AFileBusyOnceIsReadOnTheRetry) {

@@ -153,6 +153,11 @@ TEST(Win32Wallpaper, AFileHeldOpenByAnotherProcessIsNotRead) {
     ::GetExitCodeProcess(child.get(), &exitCode);
     EXPECT_EQ(exitCode, 0u);
     EXPECT_TRUE(LoadWallpaperBitmap(files, path));
+    // The file is released as soon as it has been read, before it is decoded.
+    ASSERT_TRUE(files.ReadExclusive(path, 1 << 20));
+    const win32::UniqueFile again(
+        ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    EXPECT_TRUE(again);
 }
 
 TEST(Win32Pictures, IconsAndMetafilesAreDrawnOntoWhite) {
