@@ -10,6 +10,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev zlib1g-dev
   googletest libgtest-dev libbenchmark-dev
   libjpeg-turbo-progs
+  clang libclang-rt-14-dev
   wine64 wine xvfb xauth x11-utils imagemagick
   dpkg-dev
 )

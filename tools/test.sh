@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Builds everything (both presets) and runs every test: the native unit tests,
+# each fuzz target for 20 seconds,
 # then the Windows builds of the unit tests, the Windows-side tests and the
 # end-to-end tests of Hueglass.exe under Wine (one Xvfb display, one fresh
 # Wine prefix, one persistent wineserver for the whole run), and finally
@@ -18,6 +19,11 @@ cmake --build --preset mingw
 
 status=0
 ctest --preset native || status=1
+
+# Each fuzz target for a short, fixed time on its seed corpus.
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+ctest --preset fuzz || status=1
 
 export WINEPREFIX=$repo/build/mingw/wineprefix
 export WINEDEBUG=-all WINEARCH=win64
