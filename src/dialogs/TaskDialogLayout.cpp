@@ -195,6 +195,7 @@ private:
             return;
         y_ += S(16);
         xb_ = w_;
+        const std::size_t firstButton = layout_.Controls.size();
         if (!links_)
             for (std::size_t i = buttons_.size(); i-- > 0;) {
                 const CaptionHint text = SplitCaptionHint(buttons_[i]);
@@ -205,6 +206,13 @@ private:
             if (args_.CommonButtons.Contains(button))
                 PlaceButton(std::wstring(EmulatedButtonCaption(button)), {}, EmulatedButtonResult(button));
         }
+        // They were placed from the right; the keyboard visits them as they
+        // read, row by row from the left.
+        std::stable_sort(layout_.Controls.begin() + static_cast<std::ptrdiff_t>(firstButton), layout_.Controls.end(),
+                         [](const LaidOutControl& a, const LaidOutControl& b) {
+                             return a.Bounds.Top != b.Bounds.Top ? a.Bounds.Top < b.Bounds.Top
+                                                                 : a.Bounds.Left < b.Bounds.Left;
+                         });
         if (!dialog_.Verify.empty()) {
             if (x_ + metrics_.TextWidth(font(), dialog_.Verify) + S(16) > xb_) {
                 y_ += S(32);
@@ -260,6 +268,11 @@ std::vector<const LaidOutControl*> EmulatedTaskDialogLayout::Of(ControlKind kind
         if (control.Kind == kind)
             found.push_back(&control);
     return found;
+}
+
+EmulatedTaskDialogLayout LayOutEmulatedTaskDialog(const TTaskDialog& dialog, const ExecuteArguments& args,
+                                                  ITaskDialogMetrics& metrics) {
+    return Layout(dialog, args, metrics).Run();
 }
 
 FontSpec EmulationFont(ITaskDialogMetrics& metrics) {
