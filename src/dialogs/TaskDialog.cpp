@@ -127,8 +127,7 @@ std::vector<std::wstring> ListLines(std::wstring_view list) {
         const std::size_t start = i;
         while (i < list.size() && !IsControl(list[i]))
             ++i;
-        if (i > start)
-            lines.emplace_back(list.substr(start, i - start));
+        lines.emplace_back(list.substr(start, i - start)); // never empty: the list ends in text
     }
     return lines;
 }

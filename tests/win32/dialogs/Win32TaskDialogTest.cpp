@@ -98,6 +98,7 @@ TEST_F(Win32TaskDialogTest, TaskMessageDlgShowsTheMessageWithOneOkButton) {
                     messageShown = messageShown || (c.visible && c.text == L"Dialogs have been reactivated.");
                     okButtons += c.visible && _wcsicmp(c.className.c_str(), L"Button") == 0 && c.text == L"OK";
                 }
+                SaveShot(dialog, platform == &native_ ? L"task-message-native" : L"task-message-emulated");
                 PressKey(dialog, thread, VK_RETURN);
             });
             result = task_dialog::TaskMessageDlg(*platform, L"Dialogs have been reactivated.", msg_type::Information,
