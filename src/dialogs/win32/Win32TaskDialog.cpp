@@ -154,9 +154,11 @@ private:
             if (layout_.Cancellable)
                 Click(mrCancel);
             return TRUE;
-        case DM_GETDEFID:
-            ::SetWindowLongPtrW(window, DWLP_MSGRESULT, MAKELRESULT(DefaultId(), DC_HASDEFID));
+        case DM_GETDEFID: {
+            const int id = DefaultId();
+            ::SetWindowLongPtrW(window, DWLP_MSGRESULT, id != 0 ? MAKELRESULT(id, DC_HASDEFID) : 0);
             return TRUE;
+        }
         case WM_PAINT:
             PaintPanel();
             return TRUE;
