@@ -79,6 +79,34 @@ bool IsOwnerDrawn(HWND button) {
     return (::GetWindowLongPtrW(button, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW;
 }
 
+// The tooltip text that `control` of `dialog` shows, from the dialog's
+// tooltip window.
+std::wstring TooltipOf(HWND dialog, HWND control) {
+    struct Search {
+        HWND owner;
+        HWND tooltip;
+    } search{dialog, nullptr};
+    ::EnumThreadWindows(
+        ::GetWindowThreadProcessId(dialog, nullptr),
+        [](HWND window, LPARAM data) {
+            auto* s = reinterpret_cast<Search*>(data);
+            if (_wcsicmp(ClassOf(window).c_str(), TOOLTIPS_CLASSW) == 0 && ::GetWindow(window, GW_OWNER) == s->owner)
+                s->tooltip = window;
+            return s->tooltip == nullptr ? TRUE : FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (search.tooltip == nullptr)
+        return {};
+    wchar_t text[256] = {};
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = dialog;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = text;
+    ::SendMessageW(search.tooltip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    return text;
+}
+
 class Win32TaskDialogTest : public ::testing::Test {
 protected:
     Win32TaskDialogPlatform native_{L"Hueglass"};
@@ -194,6 +222,7 @@ TEST_F(Win32TaskDialogTest, CommandLinksRadiosAndVerificationAreReported) {
         dialog.Footer = L"Settings are saved when the program ends.";
         std::vector<std::wstring> links;
         bool ownerDrawn = false;
+        std::wstring note;
         std::int32_t result = 0;
         {
             DialogScript script([&](HWND dialog, DWORD) {
@@ -202,6 +231,7 @@ TEST_F(Win32TaskDialogTest, CommandLinksRadiosAndVerificationAreReported) {
                         links.push_back(c.text);
                 HWND link = FindButton(dialog, L"From the active window");
                 ownerDrawn = link != nullptr && IsOwnerDrawn(link);
+                note = TooltipOf(dialog, link);
                 Tick(FindButton(dialog, L"Average colour"));
                 Tick(FindButton(dialog, L"Do not ask again"));
                 SaveShot(dialog, emulate ? L"task-dialog-emulated" : L"task-dialog-native");
@@ -218,6 +248,7 @@ TEST_F(Win32TaskDialogTest, CommandLinksRadiosAndVerificationAreReported) {
             // Our own drawing with the arrow; the note is the tooltip.
             EXPECT_EQ(links, (std::vector<std::wstring>{L"From the wallpaper", L"From the active window"}));
             EXPECT_TRUE(ownerDrawn);
+            EXPECT_EQ(note, L"Its icon's colour");
         } else {
             // Caption and note below it; the empty line made no button.
             EXPECT_EQ(links, (std::vector<std::wstring>{L"From the wallpaper\nThe predominant colour of the picture",
