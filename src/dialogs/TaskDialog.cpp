@@ -194,7 +194,8 @@ std::int32_t TTaskDialog::Execute(ITaskDialogPlatform& platform, TCommonButtons 
                                   TTaskDialogFlags flags, TTaskDialogIcon dialogIcon, TTaskDialogFooterIcon footerIcon,
                                   std::int32_t radioDef, std::int32_t width, NativeWindow parent, bool nonNative,
                                   bool emulateClassicStyle, TTaskDialogButtonClickedEvent onButtonClicked) {
-    ExecuteArguments args{commonButtons, buttonDef, flags, dialogIcon, footerIcon, radioDef, width, emulateClassicStyle};
+    ExecuteArguments args{commonButtons, buttonDef, flags, dialogIcon,
+                          footerIcon,    radioDef,  width, emulateClassicStyle};
     if (args.CommonButtons.Empty() && ListLines(Buttons).empty()) {
         args.CommonButtons = {cbOK};
         if (args.ButtonDef == 0)

@@ -75,8 +75,7 @@ struct TTaskDialog;
 
 // Called when a button is pressed while the dialog is up; clearing canClose
 // keeps the dialog open.
-using TTaskDialogButtonClickedEvent =
-    std::function<void(TTaskDialog& sender, std::int32_t buttonId, bool& canClose)>;
+using TTaskDialogButtonClickedEvent = std::function<void(TTaskDialog& sender, std::int32_t buttonId, bool& canClose)>;
 
 // The dialog while it is shown, native or emulated.
 class ITaskDialogWindow {
@@ -90,16 +89,16 @@ public:
 
 struct TTaskDialogImplementation {
     TTaskDialogButtonClickedEvent OnButtonClicked;
-    bool Emulated = false;        // the running dialog is the emulation
-    NativeWindow Wnd = nullptr;   // the running dialog's window
+    bool Emulated = false;             // the running dialog is the emulation
+    NativeWindow Wnd = nullptr;        // the running dialog's window
     ITaskDialogWindow* Form = nullptr; // the running dialog, null when none runs
 };
 
 class ITaskDialogPlatform;
 
 struct TTaskDialog {
-    std::wstring Title;        // empty: the application's title
-    std::wstring Inst;         // empty: the main icon's default caption
+    std::wstring Title; // empty: the application's title
+    std::wstring Inst;  // empty: the main icon's default caption
     std::wstring Content;
     std::wstring Buttons;      // one per line: caption, optionally \n and a note
     std::wstring Radios;       // one per line, same form
@@ -107,9 +106,9 @@ struct TTaskDialog {
     std::wstring InfoExpanded; // native dialog only
     std::wstring InfoCollapse; // native dialog only
     std::wstring Footer;
-    std::wstring Verify;    // caption of the verification check box; empty: none
-    std::wstring Selection; // items of a selection list, one per line; empty: none
-    std::wstring Query;     // in: initial text or selected item; out: final text
+    std::wstring Verify;           // caption of the verification check box; empty: none
+    std::wstring Selection;        // items of a selection list, one per line; empty: none
+    std::wstring Query;            // in: initial text or selected item; out: final text
     std::int32_t RadioRes = 0;     // out: kFirstRadioId + position of the selected radio button, 0 for none
     std::int32_t SelectionRes = 0; // out: position of the selected list item (emulation only)
     bool VerifyChecked = false;    // in and out
@@ -264,8 +263,8 @@ struct TaskDialogEvents {
 struct EmulatedOutcome {
     std::int32_t Result = 0;
     std::int32_t RadioRes = 0;
-    std::optional<bool> VerifyChecked;    // with a check box
-    std::optional<std::wstring> Query;    // with a combo box or an edit field
+    std::optional<bool> VerifyChecked;        // with a check box
+    std::optional<std::wstring> Query;        // with a combo box or an edit field
     std::optional<std::int32_t> SelectionRes; // with a combo box: -1 for none
 };
 
@@ -281,7 +280,7 @@ public:
     // Shows the native task dialog; nullopt when the system has none or the
     // call failed.
     virtual std::optional<TaskDialogOutcome> ShowNative(const TaskDialogDescription& description,
-                                                       const TaskDialogEvents& events) = 0;
+                                                        const TaskDialogEvents& events) = 0;
     // Fonts, text sizes and icon sizes for the emulation's layout.
     virtual ITaskDialogMetrics& Metrics() = 0;
     // Shows the emulation modally; nullopt when its window could not be made.

@@ -30,8 +30,8 @@ public:
     EmulatedTaskDialogLayout Run() {
         ChooseWidth();
         PlaceMainIcon();
-        PlaceLabel(tdeMainInstruction, dialog_.Inst, InstructionFont(), classic() ? std::nullopt
-                                                                                  : std::optional(kInstructionColor));
+        PlaceLabel(tdeMainInstruction, dialog_.Inst, InstructionFont(),
+                   classic() ? std::nullopt : std::optional(kInstructionColor));
         PlaceLabel(tdeContent, dialog_.Content, font(), std::nullopt);
         if (!dialog_.Info.empty())
             PlaceLabel(tdeExpandedInfo, dialog_.Info, font(), std::nullopt);
@@ -49,16 +49,16 @@ public:
 
 private:
     bool classic() const { return layout_.Classic; }
-    const FontSpec& font() const { return layout_.Font; }
+    const FontChoice& font() const { return layout_.Font; }
     std::int32_t S(std::int32_t value) const { return Scaled(value, layout_.Dpi); }
     // The form's font made taller by `extra` (scaled) pixels.
-    FontSpec Taller(std::int32_t extra, bool bold) const {
-        FontSpec f = font();
+    FontChoice Taller(std::int32_t extra, bool bold) const {
+        FontChoice f = font();
         f.Height -= S(extra);
         f.Bold = bold;
         return f;
     }
-    FontSpec InstructionFont() const { return classic() ? Taller(2, true) : Taller(4, false); }
+    FontChoice InstructionFont() const { return classic() ? Taller(2, true) : Taller(4, false); }
 
     LaidOutControl& Add(ControlKind kind, LayoutRect bounds) {
         LaidOutControl& c = layout_.Controls.emplace_back();
@@ -95,7 +95,7 @@ private:
         }
     }
 
-    void PlaceLabel(TTaskDialogElement element, std::wstring_view text, const FontSpec& f,
+    void PlaceLabel(TTaskDialogElement element, std::wstring_view text, const FontChoice& f,
                     std::optional<std::uint32_t> color) {
         const std::wstring expanded = ExpandLineFeeds(text);
         const std::int32_t width = w_ - x_ - S(8);
@@ -156,7 +156,8 @@ private:
             LaidOutControl& combo = Add(ControlKind::Combo, {x_, y_, w_ - S(32) - x_, S(22)});
             combo.Items = ListLines(dialog_.Selection);
             const auto found = std::find(combo.Items.begin(), combo.Items.end(), dialog_.Query);
-            combo.SelectedItem = found == combo.Items.end() ? -1 : static_cast<std::int32_t>(found - combo.Items.begin());
+            combo.SelectedItem =
+                found == combo.Items.end() ? -1 : static_cast<std::int32_t>(found - combo.Items.begin());
             combo.Editable = args_.Flags.Contains(tdfQuery);
             combo.Text = dialog_.Query;
             y_ += S(42);
@@ -275,7 +276,7 @@ EmulatedTaskDialogLayout LayOutEmulatedTaskDialog(const TTaskDialog& dialog, con
     return Layout(dialog, args, metrics).Run();
 }
 
-FontSpec EmulationFont(ITaskDialogMetrics& metrics) {
+FontChoice EmulationFont(ITaskDialogMetrics& metrics) {
     const std::int32_t dpi = metrics.Dpi() > 0 ? metrics.Dpi() : 96;
     if (metrics.HasFont(L"Calibri"))
         return {L"Calibri", Scaled(-14, dpi), false};

@@ -16,12 +16,12 @@
 
 namespace hg::task_dialog {
 
-struct FontSpec {
+struct FontChoice {
     std::wstring Face;
     std::int32_t Height = 0;
     bool Bold = false;
 
-    friend bool operator==(const FontSpec&, const FontSpec&) = default;
+    friend bool operator==(const FontChoice&, const FontChoice&) = default;
 };
 
 struct LayoutRect {
@@ -40,10 +40,10 @@ enum class ControlKind : std::uint8_t {
     Radio,
     Combo,
     Edit,
-    Button,      // bottom row
-    Verify,      // verification check box
-    Bevel,       // the line above the footer
-    FooterIcon,  // system icon at half size
+    Button,     // bottom row
+    Verify,     // verification check box
+    Bevel,      // the line above the footer
+    FooterIcon, // system icon at half size
 };
 
 struct LaidOutControl {
@@ -51,17 +51,17 @@ struct LaidOutControl {
     LayoutRect Bounds;
     std::wstring Text;
     std::wstring Hint; // tooltip
-    FontSpec Font;
-    std::optional<std::uint32_t> TextColor; // 0x00BBGGRR; none: the system's
-    bool OnPanel = false;                   // on the white top panel
+    FontChoice Font;
+    std::optional<std::uint32_t> TextColor;  // 0x00BBGGRR; none: the system's
+    bool OnPanel = false;                    // on the white top panel
     TTaskDialogElement Element = tdeContent; // labels: which text
-    std::int32_t Result = 0;   // buttons and links: the result; radio buttons: their identifier
-    std::uint16_t IconId = 0;  // icons: the system icon
-    bool Checked = false;      // radio buttons and the check box
-    bool Default = false;      // the button that Enter presses
-    bool Cancel = false;       // the button that Esc presses
-    bool Focused = false;      // has the keyboard focus at the start
-    bool Glyph = false;        // command links: show the arrow
+    std::int32_t Result = 0;                 // buttons and links: the result; radio buttons: their identifier
+    std::uint16_t IconId = 0;                // icons: the system icon
+    bool Checked = false;                    // radio buttons and the check box
+    bool Default = false;                    // the button that Enter presses
+    bool Cancel = false;                     // the button that Esc presses
+    bool Focused = false;                    // has the keyboard focus at the start
+    bool Glyph = false;                      // command links: show the arrow
     std::int32_t GlyphMargin = 0;
     std::int32_t GlyphSpacing = 0;
     std::vector<std::wstring> Items; // combo box
@@ -78,7 +78,7 @@ struct EmulatedTaskDialogLayout {
     std::int32_t ClientHeight = 0;
     std::int32_t PanelHeight = 0; // the white top panel (not classic)
     bool Classic = false;
-    FontSpec Font; // the form's font
+    FontChoice Font; // the form's font
     // Closing without a cancel button (Esc, Alt+F4, the close box) is allowed
     // and gives 2.
     bool Cancellable = false;
@@ -100,11 +100,11 @@ public:
     virtual std::int32_t Dpi() = 0;
     virtual bool HasFont(std::wstring_view face) = 0;
     // The system's dialog font, which the classic look keeps.
-    virtual FontSpec ClassicFont() = 0;
+    virtual FontChoice ClassicFont() = 0;
     // Width of the text on one line.
-    virtual std::int32_t TextWidth(const FontSpec& font, std::wstring_view text) = 0;
+    virtual std::int32_t TextWidth(const FontChoice& font, std::wstring_view text) = 0;
     // Height of the text word-wrapped to `width`; 0 for an empty text.
-    virtual std::int32_t TextHeight(const FontSpec& font, std::wstring_view text, std::int32_t width) = 0;
+    virtual std::int32_t TextHeight(const FontChoice& font, std::wstring_view text, std::int32_t width) = 0;
     virtual IconSize SystemIconSize(std::uint16_t iconId) = 0;
 };
 
@@ -114,6 +114,6 @@ EmulatedTaskDialogLayout LayOutEmulatedTaskDialog(const TTaskDialog& dialog, con
 
 // The emulation's font: Calibri when the system has it, else Tahoma, else
 // Arial, at the given resolution.
-FontSpec EmulationFont(ITaskDialogMetrics& metrics);
+FontChoice EmulationFont(ITaskDialogMetrics& metrics);
 
 } // namespace hg::task_dialog

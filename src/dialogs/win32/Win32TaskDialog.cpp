@@ -25,21 +25,21 @@ constexpr int kFirstControlId = 1000;
 // Extra height of a combo box's drop-down list.
 constexpr int kComboListHeight = 200;
 
-UniqueFont CreateFontOf(const FontSpec& spec) {
+UniqueFont CreateFontOf(const FontChoice& choice) {
     LOGFONTW font{};
-    font.lfHeight = spec.Height;
-    font.lfWeight = spec.Bold ? FW_BOLD : FW_NORMAL;
+    font.lfHeight = choice.Height;
+    font.lfWeight = choice.Bold ? FW_BOLD : FW_NORMAL;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = DEFAULT_QUALITY;
-    spec.Face.copy(font.lfFaceName, LF_FACESIZE - 1);
+    choice.Face.copy(font.lfFaceName, LF_FACESIZE - 1);
     return UniqueFont(::CreateFontIndirectW(&font));
 }
 
 // A screen device context with a font selected, for measuring.
 class MeasuringDc {
 public:
-    explicit MeasuringDc(const FontSpec& spec)
-        : screen_(nullptr), font_(CreateFontOf(spec)), selected_(screen_.get(), font_.get()) {}
+    explicit MeasuringDc(const FontChoice& choice)
+        : screen_(nullptr), font_(CreateFontOf(choice)), selected_(screen_.get(), font_.get()) {}
     HDC get() const { return screen_.get(); }
 
 private:
@@ -119,7 +119,7 @@ public:
 
 private:
     struct Control {
-        const LaidOutControl* spec;
+        const LaidOutControl* item;
         HWND window;
         int id;
     };
@@ -185,10 +185,10 @@ private:
 
         HWND focus = nullptr;
         bool afterRadio = false;
-        for (const LaidOutControl& spec : layout_.Controls) {
-            const Control& control = CreateControl(spec, afterRadio);
-            afterRadio = spec.Kind == ControlKind::Radio;
-            if (spec.Focused)
+        for (const LaidOutControl& item : layout_.Controls) {
+            const Control& control = CreateControl(item, afterRadio);
+            afterRadio = item.Kind == ControlKind::Radio;
+            if (item.Focused)
                 focus = control.window;
         }
         if (events_.OnWindow)
@@ -209,33 +209,32 @@ private:
         MONITORINFO monitor{};
         monitor.cbSize = sizeof(monitor);
         const HWND owner = static_cast<HWND>(layout_.Owner);
-        ::GetMonitorInfoW(::MonitorFromWindow(owner != nullptr && ::IsWindow(owner) ? owner : nullptr,
-                                              MONITOR_DEFAULTTOPRIMARY),
-                          &monitor);
+        ::GetMonitorInfoW(
+            ::MonitorFromWindow(owner != nullptr && ::IsWindow(owner) ? owner : nullptr, MONITOR_DEFAULTTOPRIMARY),
+            &monitor);
         const RECT& area = monitor.rcWork;
         ::SetWindowPos(window_, nullptr, area.left + (area.right - area.left - width) / 2,
-                       area.top + (area.bottom - area.top - height) / 2, width, height,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
+                       area.top + (area.bottom - area.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
-    HFONT FontOf(const FontSpec& spec) {
+    HFONT FontOf(const FontChoice& choice) {
         for (const auto& [known, font] : fonts_)
-            if (known == spec)
+            if (known == choice)
                 return font.get();
-        fonts_.emplace_back(spec, CreateFontOf(spec));
+        fonts_.emplace_back(choice, CreateFontOf(choice));
         return fonts_.back().second.get();
     }
 
-    const Control& CreateControl(const LaidOutControl& spec, bool afterRadio) {
+    const Control& CreateControl(const LaidOutControl& item, bool afterRadio) {
         const wchar_t* windowClass = WC_STATICW;
         DWORD style = WS_CHILD | WS_VISIBLE;
         DWORD exStyle = 0;
-        int height = spec.Bounds.Height;
+        int height = item.Bounds.Height;
         // Each control starts a group of its own, except the radio buttons
         // after the first, which form one.
-        if (!(spec.Kind == ControlKind::Radio && afterRadio))
+        if (!(item.Kind == ControlKind::Radio && afterRadio))
             style |= WS_GROUP;
-        switch (spec.Kind) {
+        switch (item.Kind) {
         case ControlKind::MainIcon:
         case ControlKind::FooterIcon:
             style |= SS_ICON | SS_REALSIZECONTROL;
@@ -252,7 +251,7 @@ private:
             break;
         case ControlKind::Button:
             windowClass = WC_BUTTONW;
-            style |= (spec.Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
+            style |= (item.Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
             break;
         case ControlKind::Radio:
             windowClass = WC_BUTTONW;
@@ -264,72 +263,72 @@ private:
             break;
         case ControlKind::Combo:
             windowClass = WC_COMBOBOXW;
-            style |= (spec.Editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST) | WS_VSCROLL | WS_TABSTOP;
+            style |= (item.Editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST) | WS_VSCROLL | WS_TABSTOP;
             height += MulDiv(kComboListHeight, layout_.Dpi, 96);
             break;
         case ControlKind::Edit:
             windowClass = WC_EDITW;
-            style |= ES_AUTOHSCROLL | WS_TABSTOP | (spec.Masked ? ES_PASSWORD : 0);
+            style |= ES_AUTOHSCROLL | WS_TABSTOP | (item.Masked ? ES_PASSWORD : 0);
             exStyle |= WS_EX_CLIENTEDGE;
             break;
         }
-        const int id = spec.Cancel ? IDCANCEL : kFirstControlId + static_cast<int>(controls_.size());
-        const bool showsText = spec.Kind != ControlKind::MainIcon && spec.Kind != ControlKind::FooterIcon &&
-                               spec.Kind != ControlKind::Bevel && spec.Kind != ControlKind::Combo;
-        HWND window = ::CreateWindowExW(exStyle, windowClass, showsText ? spec.Text.c_str() : L"", style,
-                                        spec.Bounds.Left, spec.Bounds.Top, spec.Bounds.Width, height, window_,
-                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                        ::GetModuleHandleW(nullptr), nullptr);
+        const int id = item.Cancel ? IDCANCEL : kFirstControlId + static_cast<int>(controls_.size());
+        const bool showsText = item.Kind != ControlKind::MainIcon && item.Kind != ControlKind::FooterIcon &&
+                               item.Kind != ControlKind::Bevel && item.Kind != ControlKind::Combo;
+        HWND window =
+            ::CreateWindowExW(exStyle, windowClass, showsText ? item.Text.c_str() : L"", style, item.Bounds.Left,
+                              item.Bounds.Top, item.Bounds.Width, height, window_,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
         if (window == nullptr)
             throw std::runtime_error("The dialog's controls could not be created.");
-        ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(spec.Font)), FALSE);
-        Configure(spec, window);
-        if (!spec.Hint.empty() && tooltip_ != nullptr) {
+        ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(item.Font)), FALSE);
+        Configure(item, window);
+        if (!item.Hint.empty() && tooltip_ != nullptr) {
             TTTOOLINFOW tool{};
             tool.cbSize = sizeof(tool);
             tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
             tool.hwnd = window_;
             tool.uId = reinterpret_cast<UINT_PTR>(window);
-            tool.lpszText = const_cast<wchar_t*>(spec.Hint.c_str());
+            tool.lpszText = const_cast<wchar_t*>(item.Hint.c_str());
             ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
         }
-        return controls_.emplace_back(Control{&spec, window, id});
+        return controls_.emplace_back(Control{&item, window, id});
     }
 
-    void Configure(const LaidOutControl& spec, HWND window) {
-        switch (spec.Kind) {
+    void Configure(const LaidOutControl& item, HWND window) {
+        switch (item.Kind) {
         case ControlKind::MainIcon:
         case ControlKind::FooterIcon:
             ::SendMessageW(window, STM_SETICON,
-                           reinterpret_cast<WPARAM>(LoadSystemIcon(spec.IconId, spec.Bounds.Width, spec.Bounds.Height)),
+                           reinterpret_cast<WPARAM>(LoadSystemIcon(item.IconId, item.Bounds.Width, item.Bounds.Height)),
                            0);
-            ::SetWindowPos(window, nullptr, spec.Bounds.Left, spec.Bounds.Top, spec.Bounds.Width, spec.Bounds.Height,
+            ::SetWindowPos(window, nullptr, item.Bounds.Left, item.Bounds.Top, item.Bounds.Width, item.Bounds.Height,
                            SWP_NOZORDER | SWP_NOACTIVATE);
             break;
         case ControlKind::Label:
-            elements_[spec.Element] = window;
+            elements_[item.Element] = window;
             break;
         case ControlKind::Radio:
         case ControlKind::Verify:
-            ::SendMessageW(window, BM_SETCHECK, spec.Checked ? BST_CHECKED : BST_UNCHECKED, 0);
-            if (spec.Kind == ControlKind::Verify)
+            ::SendMessageW(window, BM_SETCHECK, item.Checked ? BST_CHECKED : BST_UNCHECKED, 0);
+            if (item.Kind == ControlKind::Verify)
                 verify_ = window;
             break;
         case ControlKind::Combo:
             combo_ = window;
-            for (const std::wstring& item : spec.Items)
-                ::SendMessageW(window, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-            ::SendMessageW(window, CB_SETCURSEL, static_cast<WPARAM>(spec.SelectedItem), 0);
-            if (spec.Editable)
-                ::SetWindowTextW(window, spec.Text.c_str());
+            for (const std::wstring& entry : item.Items)
+                ::SendMessageW(window, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+            ::SendMessageW(window, CB_SETCURSEL, static_cast<WPARAM>(item.SelectedItem), 0);
+            if (item.Editable)
+                ::SetWindowTextW(window, item.Text.c_str());
             break;
         case ControlKind::Edit:
             edit_ = window;
-            if (spec.Masked)
+            if (item.Masked)
                 ::SendMessageW(window, EM_SETPASSWORDCHAR, L'*', 0);
             break;
         case ControlKind::Button:
-            if (spec.Default)
+            if (item.Default)
                 ::SendMessageW(window_, DM_SETDEFID, static_cast<WPARAM>(::GetDlgCtrlID(window)), 0);
             break;
         default:
@@ -344,25 +343,25 @@ private:
         return nullptr;
     }
 
-    static bool IsPushed(const LaidOutControl& spec) {
-        return spec.Kind == ControlKind::Button || spec.Kind == ControlKind::CommandLink;
+    static bool IsPushed(const LaidOutControl& item) {
+        return item.Kind == ControlKind::Button || item.Kind == ControlKind::CommandLink;
     }
 
     // Enter presses the focused button or command link, else the default
     // button.
     int DefaultId() const {
-        if (const Control* focused = ControlOf(::GetFocus()); focused != nullptr && IsPushed(*focused->spec))
+        if (const Control* focused = ControlOf(::GetFocus()); focused != nullptr && IsPushed(*focused->item))
             return focused->id;
         for (const Control& control : controls_)
-            if (control.spec->Default)
+            if (control.item->Default)
                 return control.id;
         return 0;
     }
 
     void OnCommand(int id, int code, HWND from) {
         if (const Control* control = ControlOf(from); control != nullptr) {
-            if (code == BN_CLICKED && IsPushed(*control->spec))
-                Click(control->spec->Result);
+            if (code == BN_CLICKED && IsPushed(*control->item))
+                Click(control->item->Result);
             return;
         }
         // Esc without a cancel button.
@@ -382,9 +381,9 @@ private:
         EmulatedOutcome outcome;
         outcome.Result = result;
         for (const Control& control : controls_)
-            if (control.spec->Kind == ControlKind::Radio &&
+            if (control.item->Kind == ControlKind::Radio &&
                 ::SendMessageW(control.window, BM_GETCHECK, 0, 0) == BST_CHECKED)
-                outcome.RadioRes = control.spec->Result;
+                outcome.RadioRes = control.item->Result;
         if (combo_ != nullptr) {
             outcome.SelectionRes = static_cast<std::int32_t>(::SendMessageW(combo_, CB_GETCURSEL, 0, 0));
             outcome.Query = TextOf(combo_);
@@ -417,10 +416,10 @@ private:
         const Control* control = ControlOf(window);
         if (control == nullptr)
             return FALSE;
-        const LaidOutControl& spec = *control->spec;
-        if (spec.TextColor)
-            ::SetTextColor(dc, static_cast<COLORREF>(*spec.TextColor));
-        if (spec.OnPanel && !layout_.Classic) {
+        const LaidOutControl& item = *control->item;
+        if (item.TextColor)
+            ::SetTextColor(dc, static_cast<COLORREF>(*item.TextColor));
+        if (item.OnPanel && !layout_.Classic) {
             ::SetBkColor(dc, kPanelColor);
             return reinterpret_cast<INT_PTR>(panelBrush_.get());
         }
@@ -434,28 +433,28 @@ private:
         const Control* control = ControlOf(item.hwndItem);
         if (control == nullptr)
             return;
-        const LaidOutControl& spec = *control->spec;
+        const LaidOutControl& item = *control->item;
         HDC dc = item.hDC;
         RECT r = item.rcItem;
         const bool pushed = (item.itemState & ODS_SELECTED) != 0;
         ::DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
         const int shift = pushed ? 1 : 0;
         const int glyphSize = MulDiv(16, layout_.Dpi, 96);
-        int textLeft = r.left + spec.GlyphMargin;
-        if (spec.Glyph && glyph_) {
+        int textLeft = r.left + item.GlyphMargin;
+        if (item.Glyph && glyph_) {
             const UniqueDc memory(::CreateCompatibleDC(dc));
             const SelectedObject selected(memory.get(), glyph_.get());
             // The bottom-left pixel's colour is the transparent colour.
             const COLORREF transparent = ::GetPixel(memory.get(), 0, 15);
-            ::TransparentBlt(dc, r.left + spec.GlyphMargin + shift, r.top + (r.bottom - r.top - glyphSize) / 2 + shift,
+            ::TransparentBlt(dc, r.left + item.GlyphMargin + shift, r.top + (r.bottom - r.top - glyphSize) / 2 + shift,
                              glyphSize, glyphSize, memory.get(), 0, 0, 16, 16, transparent);
-            textLeft += glyphSize + spec.GlyphSpacing;
+            textLeft += glyphSize + item.GlyphSpacing;
         }
-        RECT text{textLeft + shift, r.top + shift, r.right - spec.GlyphSpacing + shift, r.bottom + shift};
-        const SelectedObject font(dc, FontOf(spec.Font));
+        RECT text{textLeft + shift, r.top + shift, r.right - item.GlyphSpacing + shift, r.bottom + shift};
+        const SelectedObject font(dc, FontOf(item.Font));
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, ::GetSysColor((item.itemState & ODS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
-        ::DrawTextW(dc, spec.Text.c_str(), static_cast<int>(spec.Text.size()), &text,
+        ::DrawTextW(dc, item.Text.c_str(), static_cast<int>(item.Text.size()), &text,
                     DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
         if (item.itemState & ODS_FOCUS) {
             RECT focus = r;
@@ -468,7 +467,7 @@ private:
     const TaskDialogEvents& events_;
     HWND window_ = nullptr;
     std::vector<Control> controls_;
-    std::vector<std::pair<FontSpec, UniqueFont>> fonts_;
+    std::vector<std::pair<FontChoice, UniqueFont>> fonts_;
     std::array<HWND, tdeMainInstruction + 1> elements_{};
     HWND combo_ = nullptr;
     HWND edit_ = nullptr;
@@ -505,7 +504,7 @@ bool Win32TaskDialogMetrics::HasFont(std::wstring_view face) {
     return found;
 }
 
-FontSpec Win32TaskDialogMetrics::ClassicFont() {
+FontChoice Win32TaskDialogMetrics::ClassicFont() {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
@@ -515,14 +514,14 @@ FontSpec Win32TaskDialogMetrics::ClassicFont() {
     return {font.lfFaceName, font.lfHeight < 0 ? font.lfHeight : -font.lfHeight, font.lfWeight >= FW_SEMIBOLD};
 }
 
-std::int32_t Win32TaskDialogMetrics::TextWidth(const FontSpec& font, std::wstring_view text) {
+std::int32_t Win32TaskDialogMetrics::TextWidth(const FontChoice& font, std::wstring_view text) {
     const MeasuringDc dc(font);
     SIZE size{};
     ::GetTextExtentPoint32W(dc.get(), text.data(), static_cast<int>(text.size()), &size);
     return size.cx;
 }
 
-std::int32_t Win32TaskDialogMetrics::TextHeight(const FontSpec& font, std::wstring_view text, std::int32_t width) {
+std::int32_t Win32TaskDialogMetrics::TextHeight(const FontChoice& font, std::wstring_view text, std::int32_t width) {
     if (text.empty())
         return 0;
     const MeasuringDc dc(font);
@@ -541,8 +540,7 @@ IconSize Win32TaskDialogMetrics::SystemIconSize(std::uint16_t /*iconId*/) {
 Win32TaskDialogPlatform::Win32TaskDialogPlatform(std::wstring applicationTitle)
     : Win32TaskDialogPlatform(std::move(applicationTitle), GetEntryPoints().TaskDialogIndirect) {}
 
-Win32TaskDialogPlatform::Win32TaskDialogPlatform(std::wstring applicationTitle,
-                                                 TaskDialogIndirectFn taskDialogIndirect)
+Win32TaskDialogPlatform::Win32TaskDialogPlatform(std::wstring applicationTitle, TaskDialogIndirectFn taskDialogIndirect)
     : applicationTitle_(applicationTitle.empty() ? ExecutableTitle() : std::move(applicationTitle)),
       taskDialogIndirect_(taskDialogIndirect) {}
 
@@ -555,7 +553,7 @@ NativeWindow Win32TaskDialogPlatform::DefaultParent() {
 }
 
 std::optional<TaskDialogOutcome> Win32TaskDialogPlatform::ShowNative(const TaskDialogDescription& description,
-                                                                    const TaskDialogEvents& events) {
+                                                                     const TaskDialogEvents& events) {
     std::optional<NativeDialogWindow> running;
     NativeTaskDialogEvents native;
     native.OnWindow = [&](HWND dialog) {
@@ -584,7 +582,7 @@ ITaskDialogMetrics& Win32TaskDialogPlatform::Metrics() {
 }
 
 std::optional<EmulatedOutcome> Win32TaskDialogPlatform::ShowEmulated(const EmulatedTaskDialogLayout& layout,
-                                                                    const TaskDialogEvents& events) {
+                                                                     const TaskDialogEvents& events) {
     EmulatedTaskDialog dialog(layout, events);
     return dialog.Show();
 }
@@ -596,8 +594,7 @@ Win32TaskDialogPlatform& DefaultTaskDialogPlatform() {
 
 std::int32_t ShowTaskDialog(std::wstring_view inst, std::wstring_view content, TCommonButtons commonButtons,
                             task_dialog::TTaskDialogIcon dialogIcon, HWND parent, std::wstring_view title,
-                            std::wstring_view footer,
-                            TTaskDialogFooterIcon footerIcon, std::int32_t width) {
+                            std::wstring_view footer, TTaskDialogFooterIcon footerIcon, std::int32_t width) {
     return task_dialog::ShowTaskDialog(DefaultTaskDialogPlatform(), inst, content, commonButtons, dialogIcon, parent,
                                        title, footer, footerIcon, width);
 }

@@ -17,9 +17,9 @@ class Win32TaskDialogMetrics final : public task_dialog::ITaskDialogMetrics {
 public:
     std::int32_t Dpi() override;
     bool HasFont(std::wstring_view face) override;
-    task_dialog::FontSpec ClassicFont() override;
-    std::int32_t TextWidth(const task_dialog::FontSpec& font, std::wstring_view text) override;
-    std::int32_t TextHeight(const task_dialog::FontSpec& font, std::wstring_view text, std::int32_t width) override;
+    task_dialog::FontChoice ClassicFont() override;
+    std::int32_t TextWidth(const task_dialog::FontChoice& font, std::wstring_view text) override;
+    std::int32_t TextHeight(const task_dialog::FontChoice& font, std::wstring_view text, std::int32_t width) override;
     task_dialog::IconSize SystemIconSize(std::uint16_t iconId) override;
 };
 
@@ -35,7 +35,7 @@ public:
     std::wstring ApplicationTitle() override;
     NativeWindow DefaultParent() override;
     std::optional<TaskDialogOutcome> ShowNative(const TaskDialogDescription& description,
-                                               const task_dialog::TaskDialogEvents& events) override;
+                                                const task_dialog::TaskDialogEvents& events) override;
     task_dialog::ITaskDialogMetrics& Metrics() override;
     std::optional<task_dialog::EmulatedOutcome> ShowEmulated(const task_dialog::EmulatedTaskDialogLayout& layout,
                                                              const task_dialog::TaskDialogEvents& events) override;

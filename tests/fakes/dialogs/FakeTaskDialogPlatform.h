@@ -19,18 +19,18 @@ class FakeTaskDialogMetrics final : public task_dialog::ITaskDialogMetrics {
 public:
     std::int32_t dpi = 96;
     std::set<std::wstring> fonts = {L"Tahoma", L"Arial"};
-    task_dialog::FontSpec classicFont = {L"MS Shell Dlg", -11, false};
+    task_dialog::FontChoice classicFont = {L"MS Shell Dlg", -11, false};
 
-    static std::int32_t CharWidth(const task_dialog::FontSpec& font) { return (std::abs(font.Height) + 1) / 2; }
-    static std::int32_t LineHeight(const task_dialog::FontSpec& font) { return std::abs(font.Height) + 3; }
+    static std::int32_t CharWidth(const task_dialog::FontChoice& font) { return (std::abs(font.Height) + 1) / 2; }
+    static std::int32_t LineHeight(const task_dialog::FontChoice& font) { return std::abs(font.Height) + 3; }
 
     std::int32_t Dpi() override { return dpi; }
     bool HasFont(std::wstring_view face) override { return fonts.count(std::wstring(face)) != 0; }
-    task_dialog::FontSpec ClassicFont() override { return classicFont; }
-    std::int32_t TextWidth(const task_dialog::FontSpec& font, std::wstring_view text) override {
+    task_dialog::FontChoice ClassicFont() override { return classicFont; }
+    std::int32_t TextWidth(const task_dialog::FontChoice& font, std::wstring_view text) override {
         return static_cast<std::int32_t>(text.size()) * CharWidth(font);
     }
-    std::int32_t TextHeight(const task_dialog::FontSpec& font, std::wstring_view text, std::int32_t width) override {
+    std::int32_t TextHeight(const task_dialog::FontChoice& font, std::wstring_view text, std::int32_t width) override {
         if (text.empty())
             return 0;
         const std::int32_t perLine = std::max<std::int32_t>(1, width / CharWidth(font));
@@ -72,7 +72,7 @@ public:
     // pressed (or every press refused): closes with the last press, or 1.
     std::vector<std::int32_t> presses = {1};
     TaskDialogOutcome nativeOutcome{0, 0, false}; // Button is taken from the presses
-    task_dialog::EmulatedOutcome emulatedOutcome;   // Result is taken from the presses
+    task_dialog::EmulatedOutcome emulatedOutcome; // Result is taken from the presses
 
     FakeTaskDialogMetrics metrics;
     FakeTaskDialogWindow window;
@@ -83,7 +83,7 @@ public:
     std::wstring ApplicationTitle() override { return title; }
     NativeWindow DefaultParent() override { return activeWindow; }
     std::optional<TaskDialogOutcome> ShowNative(const TaskDialogDescription& description,
-                                               const task_dialog::TaskDialogEvents& events) override {
+                                                const task_dialog::TaskDialogEvents& events) override {
         if (!hasNative)
             return std::nullopt;
         nativeShown.push_back(description);

@@ -43,7 +43,7 @@ std::vector<std::wstring> TextsOf(const std::vector<const LaidOutControl*>& cont
 TEST(TaskDialogLayout, FontIsCalibriElseTahomaElseArialAndClassicKeepsTheSystems) {
     struct Case {
         std::set<std::wstring> fonts;
-        FontSpec expected;
+        FontChoice expected;
     };
     const Case cases[] = {
         {{L"Calibri", L"Tahoma"}, {L"Calibri", -14, false}},
@@ -57,16 +57,16 @@ TEST(TaskDialogLayout, FontIsCalibriElseTahomaElseArialAndClassicKeepsTheSystems
         const EmulatedTaskDialogLayout layout = LayOutEmulatedTaskDialog(Dialog(L"A"), Args({cbOK}), metrics);
         EXPECT_EQ(layout.Font, c.expected);
         const LaidOutControl& inst = *layout.Of(ControlKind::Label).at(0);
-        EXPECT_EQ(inst.Font, (FontSpec{c.expected.Face, c.expected.Height - 4, false}));
+        EXPECT_EQ(inst.Font, (FontChoice{c.expected.Face, c.expected.Height - 4, false}));
         EXPECT_EQ(inst.TextColor, 0xB00000u);
     }
 
     ExecuteArguments classic = Args({cbOK});
     classic.EmulateClassicStyle = true;
     const EmulatedTaskDialogLayout layout = Lay(Dialog(L"A"), classic);
-    EXPECT_EQ(layout.Font, (FontSpec{L"MS Shell Dlg", -11, false}));
+    EXPECT_EQ(layout.Font, (FontChoice{L"MS Shell Dlg", -11, false}));
     const LaidOutControl& inst = *layout.Of(ControlKind::Label).at(0);
-    EXPECT_EQ(inst.Font, (FontSpec{L"MS Shell Dlg", -13, true}));
+    EXPECT_EQ(inst.Font, (FontChoice{L"MS Shell Dlg", -13, true}));
     EXPECT_FALSE(inst.TextColor.has_value());
 }
 
@@ -149,7 +149,7 @@ TEST(TaskDialogLayout, CommandLinksStackWithTheirNotesAsTooltips) {
     EXPECT_EQ(links[0]->Text, L"Open");
     EXPECT_EQ(links[0]->Hint, L"the file");
     EXPECT_EQ(links[0]->Result, 100);
-    EXPECT_EQ(links[0]->Font, (FontSpec{L"Tahoma", -16, false}));
+    EXPECT_EQ(links[0]->Font, (FontChoice{L"Tahoma", -16, false}));
     EXPECT_TRUE(links[0]->Glyph);
     EXPECT_EQ(links[0]->GlyphMargin, 24);
     EXPECT_EQ(links[0]->GlyphSpacing, 10);
@@ -214,8 +214,8 @@ TEST(TaskDialogLayout, BottomRowReadsCommonButtonsThenCustomOnesAndMarksDefaultA
     args.Width = 900;
     const EmulatedTaskDialogLayout layout = Lay(dialog, args);
     const auto buttons = layout.Of(ControlKind::Button);
-    EXPECT_EQ(TextsOf(buttons), (std::vector<std::wstring>{L"OK", L"&Yes", L"&No", L"Cancel", L"&Retry", L"&Close",
-                                                            L"Later", L"Never"}));
+    EXPECT_EQ(TextsOf(buttons),
+              (std::vector<std::wstring>{L"OK", L"&Yes", L"&No", L"Cancel", L"&Retry", L"&Close", L"Later", L"Never"}));
     std::vector<std::int32_t> results;
     for (const LaidOutControl* b : buttons) {
         results.push_back(b->Result);
@@ -350,7 +350,7 @@ TEST(TaskDialogLayout, EverythingScalesWithTheResolution) {
     TTaskDialog dialog = Dialog(L"Pick");
     dialog.Radios = L"a";
     const EmulatedTaskDialogLayout layout = Lay(dialog, Args({cbOK}), 144);
-    EXPECT_EQ(layout.Font, (FontSpec{L"Tahoma", -20, false}));
+    EXPECT_EQ(layout.Font, (FontChoice{L"Tahoma", -20, false}));
     EXPECT_EQ(layout.Of(ControlKind::MainIcon).at(0)->Bounds, (LayoutRect{36, 36, 48, 48}));
     const LaidOutControl& inst = *layout.Of(ControlKind::Label).at(0);
     EXPECT_EQ(inst.Font.Height, -26);

@@ -76,8 +76,12 @@ TEST(TaskDialogExecute, DefaultInstructionFollowsTheIcon) {
         std::uint16_t nativeIcon;
     };
     const Case cases[] = {
-        {tiBlank, L"", 17},           {tiWarning, L"Warning", 84},        {tiQuestion, L"Confirm", 99},
-        {tiError, L"Error", 98},      {tiInformation, L"Information", 81}, {tiNotUsed, L"", 0},
+        {tiBlank, L"", 17},
+        {tiWarning, L"Warning", 84},
+        {tiQuestion, L"Confirm", 99},
+        {tiError, L"Error", 98},
+        {tiInformation, L"Information", 81},
+        {tiNotUsed, L"", 0},
         {tiShield, L"Information", 78},
     };
     for (const Case& c : cases) {
@@ -214,17 +218,17 @@ TEST(TaskDialogExecute, ClickHandlerCanKeepTheDialogOpenAndChangeItsTexts) {
         TTaskDialog dialog;
         dialog.Buttons = L"Check\nDone";
         std::vector<std::int32_t> seen;
-        const std::int32_t result = dialog.Execute(
-            platform, {}, 0, {}, tiInformation, tfiWarning, 0, 0, nullptr, nonNative, false,
-            [&](TTaskDialog& sender, std::int32_t button, bool& canClose) {
-                EXPECT_EQ(&sender, &dialog);
-                EXPECT_EQ(sender.Dialog.Wnd, platform.window.handle);
-                seen.push_back(button);
-                if (button == 100) {
-                    canClose = false;
-                    sender.SetElementText(tdeContent, L"Checked\\nall");
-                }
-            });
+        const std::int32_t result =
+            dialog.Execute(platform, {}, 0, {}, tiInformation, tfiWarning, 0, 0, nullptr, nonNative, false,
+                           [&](TTaskDialog& sender, std::int32_t button, bool& canClose) {
+                               EXPECT_EQ(&sender, &dialog);
+                               EXPECT_EQ(sender.Dialog.Wnd, platform.window.handle);
+                               seen.push_back(button);
+                               if (button == 100) {
+                                   canClose = false;
+                                   sender.SetElementText(tdeContent, L"Checked\\nall");
+                               }
+                           });
         EXPECT_EQ(result, 101);
         EXPECT_EQ(seen, (std::vector<std::int32_t>{100, 101}));
         EXPECT_EQ(platform.refused, std::vector<std::int32_t>{100});

@@ -198,8 +198,8 @@ TEST_F(Win32TaskDialogTest, ButtonsEscAndCloseGiveTheirResults) {
             std::int32_t result = 0;
             {
                 DialogScript script(c.act);
-                result = dialog.Execute(native_, c.buttons, c.buttonDef, c.flags, tiQuestion, tfiWarning, 0, 0,
-                                        nullptr, emulate);
+                result = dialog.Execute(native_, c.buttons, c.buttonDef, c.flags, tiQuestion, tfiWarning, 0, 0, nullptr,
+                                        emulate);
                 EXPECT_TRUE(script.ClosedByScript());
             }
             EXPECT_EQ(dialog.Dialog.Emulated, emulate);
