@@ -429,14 +429,14 @@ private:
 
     // A push button with the arrow glyph at its margin and the caption after
     // the spacing.
-    void DrawCommandLink(const DRAWITEMSTRUCT& item) {
-        const Control* control = ControlOf(item.hwndItem);
+    void DrawCommandLink(const DRAWITEMSTRUCT& draw) {
+        const Control* control = ControlOf(draw.hwndItem);
         if (control == nullptr)
             return;
         const LaidOutControl& item = *control->item;
-        HDC dc = item.hDC;
-        RECT r = item.rcItem;
-        const bool pushed = (item.itemState & ODS_SELECTED) != 0;
+        HDC dc = draw.hDC;
+        RECT r = draw.rcItem;
+        const bool pushed = (draw.itemState & ODS_SELECTED) != 0;
         ::DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
         const int shift = pushed ? 1 : 0;
         const int glyphSize = MulDiv(16, layout_.Dpi, 96);
@@ -453,10 +453,10 @@ private:
         RECT text{textLeft + shift, r.top + shift, r.right - item.GlyphSpacing + shift, r.bottom + shift};
         const SelectedObject font(dc, FontOf(item.Font));
         ::SetBkMode(dc, TRANSPARENT);
-        ::SetTextColor(dc, ::GetSysColor((item.itemState & ODS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+        ::SetTextColor(dc, ::GetSysColor((draw.itemState & ODS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
         ::DrawTextW(dc, item.Text.c_str(), static_cast<int>(item.Text.size()), &text,
                     DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
-        if (item.itemState & ODS_FOCUS) {
+        if (draw.itemState & ODS_FOCUS) {
             RECT focus = r;
             ::InflateRect(&focus, -4, -4);
             ::DrawFocusRect(dc, &focus);
