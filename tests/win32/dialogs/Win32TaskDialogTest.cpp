@@ -361,6 +361,7 @@ TEST_F(Win32TaskDialogTest, QueryFormsAlwaysUseTheEmulationAndReportTheInput) {
             for (const wchar_t ch : std::wstring(L"Sea"))
                 ::PostMessageW(edit, WM_CHAR, ch, 1);
             WaitFor([&] { return TextOf(edit) == L"Sea"; });
+            SaveShot(dialog, L"task-dialog-query");
             Click(FindButton(dialog, L"OK"));
         });
         EXPECT_EQ(query.Execute(native_, {cbOK, cbCancel}, 0, {tdfQuery, tdfQueryMasked, tdfQueryFieldFocused}), 1);
