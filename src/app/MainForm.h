@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace hg {
 
@@ -44,8 +45,11 @@ public:
 
     // The creation handler: runs inside the window's creation.
     void FormCreate();
-    // Reads the theme flag that chooses the tray icon variant.
+    // Reads the theme flag that chooses the tray icon variant and prepares
+    // the Personalize item's image.
     void InitVisualStyle();
+    // A system setting changed (WM_SETTINGCHANGE with the name of its area).
+    void SettingChanged(std::wstring_view area);
     // The deferred-start message: the loop starts and the tray icon shows.
     void DeferredStart();
     // The close handler ("E&xit"): saves the settings. A save that fails is
@@ -130,6 +134,7 @@ private:
     // After "&Reset Manual Color": the wallpaper's colour is made afresh.
     void RestartAutomaticColor();
 
+    void ReadSystemTheme();
     void WarnIfCompositionOff();
     void WarnIfAutoColorizationOn();
     void OpenPersonalization();
