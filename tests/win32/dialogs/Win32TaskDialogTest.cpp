@@ -447,15 +447,7 @@ TEST_F(Win32TaskDialogTest, HandlerKeepsTheDialogOpenAndChangesItsText) {
 }
 
 TEST_F(Win32TaskDialogTest, EmulatedWindowIsDestroyedAndItsOwnerEnabledWhenTheHandlerThrows) {
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSW cls{};
-    cls.lpfnWndProc = ::DefWindowProcW;
-    cls.hInstance = instance;
-    cls.lpszClassName = L"HgTaskDialogTestForm";
-    ::RegisterClassW(&cls);
-    HWND form = ::CreateWindowExW(0, cls.lpszClassName, L"Options", WS_OVERLAPPEDWINDOW, 50, 50, 300, 200, nullptr,
-                                  nullptr, instance, nullptr);
-    ::ShowWindow(form, SW_SHOWNORMAL);
+    HWND form = CreateTestForm(L"Options", 50);
 
     HWND shown = nullptr;
     HWND owner = nullptr;
