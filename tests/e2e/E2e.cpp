@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -49,6 +50,11 @@ TestFolder::TestFolder(bool withDwmDouble) {
     fs::copy_file(BuiltFile(L"Hueglass.exe"), exe(), fs::copy_options::overwrite_existing);
     if (withDwmDouble && fs::exists(BuiltFile(L"dwmapi.dll")))
         fs::copy_file(BuiltFile(L"dwmapi.dll"), path_ / L"dwmapi.dll", fs::copy_options::overwrite_existing);
+}
+
+void TestFolder::AddVersionDouble() {
+    ASSERT_TRUE(fs::exists(BuiltFile(L"version.dll")));
+    fs::copy_file(BuiltFile(L"version.dll"), path_ / L"version.dll", fs::copy_options::overwrite_existing);
 }
 
 TestFolder::~TestFolder() {
@@ -207,6 +213,29 @@ fs::path DataFolder() {
     wchar_t appData[MAX_PATH + 1] = {};
     ::SHGetSpecialFolderPathW(nullptr, appData, CSIDL_APPDATA, TRUE);
     return fs::path(appData) / L"Brenmoor" / L"Hueglass";
+}
+
+std::vector<DwmRecord> ReadDwmLog(const fs::path& log) {
+    std::vector<DwmRecord> records;
+    std::ifstream in(log);
+    std::string line;
+    while (std::getline(in, line)) {
+        DwmRecord r;
+        if (std::sscanf(line.c_str(), "Color=0x%x Afterglow=%u ColorBalance=%u", &r.color, &r.afterglow,
+                        &r.balance) == 3)
+            records.push_back(r);
+    }
+    return records;
+}
+
+std::string DescribeDwmLog(const std::vector<DwmRecord>& records) {
+    std::string out;
+    char text[64];
+    for (const auto& r : records) {
+        std::snprintf(text, sizeof text, "  Color=0x%08X Afterglow=%u\n", r.color, r.afterglow);
+        out += text;
+    }
+    return out.empty() ? "  (no records)\n" : out;
 }
 
 void ProgramTest::SetUp() {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -28,6 +29,11 @@ public:
     ~TestFolder();
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path exe() const { return path_ / L"Hueglass.exe"; }
+    // Puts the test double of version.dll beside the program: loaded as
+    // native (Wine's DllOverrides for Hueglass.exe in the registry) and with
+    // HUEGLASS_KERNEL_VERSION=6.3, the program sees the kernel of Windows 8.1
+    // (Wine's always reads 10.0).
+    void AddVersionDouble();
 
 private:
     std::filesystem::path path_;
@@ -73,6 +79,15 @@ std::filesystem::path DataFolder();
 std::filesystem::path SettingsFile();
 std::optional<std::wstring> ReadIni(const std::filesystem::path& file, const wchar_t* key);
 std::string ReadFileText(const std::filesystem::path& file);
+
+// One colorization record as the test double of dwmapi.dll logs it.
+struct DwmRecord {
+    std::uint32_t color = 0; // 0x00RRGGBB
+    std::uint32_t afterglow = 0, balance = 0;
+};
+std::vector<DwmRecord> ReadDwmLog(const std::filesystem::path& log);
+// The records, one a line, for a failure message.
+std::string DescribeDwmLog(const std::vector<DwmRecord>& records);
 
 // Base of the end-to-end fixtures: the program's roaming data folder is
 // removed before and after each test, so every run starts with no settings.
