@@ -122,7 +122,8 @@ void MainForm::DeferredStart() {
 }
 
 void MainForm::FormClose() {
-    for (TimerId id : {TimerId::Icon, TimerId::Background, TimerId::Anime, TimerId::WallpaperSettle})
+    AbandonPick();
+    for (TimerId id : {TimerId::Icon, TimerId::Background, TimerId::Anime, TimerId::WallpaperSettle, TimerId::Pick})
         ports_.timers.Disable(id);
     try {
         SaveSettings(ports_.profile, IniFileName_, AppOptions_, menuEnabledChecked_);
@@ -194,6 +195,9 @@ void MainForm::OnTimer(TimerId id) {
         break;
     case TimerId::Anime:
         colorizer_.TimerAnimeTimer();
+        break;
+    case TimerId::Pick:
+        TimerPickTimer();
         break;
     case TimerId::WallpaperSettle:
         WallpaperSettled();

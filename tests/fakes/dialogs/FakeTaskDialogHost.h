@@ -18,6 +18,7 @@ public:
     std::wstring title = L"Hueglass";
     std::optional<TaskDialogOutcome> outcome = TaskDialogOutcome{mrOk, 0, false};
     std::vector<std::wstring> linksToClick; // clicked in order while shown, if links are enabled
+    std::function<void()> whileShown;       // runs while the dialog is "open"
 
     std::vector<TaskDialogDescription> shown;
     std::vector<std::pair<std::wstring, NativeWindow>> openedUrls;
@@ -27,6 +28,8 @@ public:
     std::optional<TaskDialogOutcome> ShowTaskDialog(const TaskDialogDescription& description,
                                                     const TLinkHandler& onLink) override {
         shown.push_back(description);
+        if (whileShown)
+            whileShown();
         if (description.Flags & tdf::EnableHyperlinks)
             for (const std::wstring& url : linksToClick)
                 onLink(url);
