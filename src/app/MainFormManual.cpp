@@ -26,7 +26,7 @@ void MainForm::MnuSelColorClick() {
 
     colorDialogOpen_ = true;
     TrayMenu[TrayItem::MnuSelColor].enabled = false;
-    const auto choice = manual_->ChooseColor(colorizer_.LastAeroColor, palette);
+    const auto choice = manual_->RunColorDialog(colorizer_.LastAeroColor, palette);
     colorDialogOpen_ = false;
     // Enabled again on every path, whatever state a refresh gave it meanwhile.
     struct EnableItem {

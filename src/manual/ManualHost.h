@@ -21,7 +21,7 @@ public:
     // Runs the colour dialog modally, fully open, starting at `initial` with
     // the given custom colours. nullopt when it was cancelled (or could not
     // be shown).
-    virtual std::optional<ColorChoice> ChooseColor(TColor initial, const CustomColorPalette& customColors) = 0;
+    virtual std::optional<ColorChoice> RunColorDialog(TColor initial, const CustomColorPalette& customColors) = 0;
 
     // Asks for the main window to become the foreground window; false when
     // the system refused. Never synthesises input.
@@ -55,7 +55,7 @@ public:
 // For a logic object without a window system: nothing can be chosen or picked.
 class NullManualColorHost final : public IManualColorHost {
 public:
-    std::optional<ColorChoice> ChooseColor(TColor, const CustomColorPalette&) override { return std::nullopt; }
+    std::optional<ColorChoice> RunColorDialog(TColor, const CustomColorPalette&) override { return std::nullopt; }
     bool ForceForegroundWindow() override { return false; }
     std::optional<std::wstring> MinimizeAll() override { return std::nullopt; }
     void ReplaceArrowCursor() override {}

@@ -16,8 +16,11 @@ MainWindow::MainWindow(UniqueKernelHandle mutex)
     : form_(MainPorts{*this, system_, files_, profile_, registry_, dialogs_, *this, composition_, &pictures_}),
       tray_(static_cast<UINT>(AppMessage::TrayCallback),
             {[this] { form_.TrayDblClick(); }, [this]() -> const TTrayMenu& { return form_.TrayMenu; }}),
+      manual_({[this] { return tray_.CurrentIcon(); }, [this] { form_.PreviewClosing(); },
+               [this] { form_.PickCaptureChanged(); }}),
       CreatedMutex(std::move(mutex)) {
     form_.AttachTray(tray_);
+    form_.AttachManualHost(manual_);
 }
 
 MainWindow::~MainWindow() = default;
@@ -35,6 +38,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
         tray_.Attach(hwnd());
+        manual_.Attach(hwnd());
         form_.FormCreate();
         return 0;
     case WM_DPICHANGED:
@@ -49,6 +53,16 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         if (HIWORD(wParam) == 0 || HIWORD(wParam) == 1)
             OnCommand(LOWORD(wParam));
+        return 0;
+    // The screen pick: the main window holds the mouse while it runs.
+    case WM_LBUTTONDOWN:
+        form_.PickLeftButton();
+        return 0;
+    case WM_RBUTTONDOWN:
+        form_.PickRightButton();
+        return 0;
+    case WM_CAPTURECHANGED:
+        form_.PickCaptureChanged();
         return 0;
     case WM_TIMER:
         form_.OnTimer(static_cast<TimerId>(wParam));
@@ -82,6 +96,12 @@ void MainWindow::OnCommand(WORD id) {
         break;
     case MenuCommand::StartDisplay:
         form_.MnuStartDisplayClick();
+        break;
+    case MenuCommand::FromScreen:
+        form_.MnuFromScreenClick();
+        break;
+    case MenuCommand::SelColor:
+        form_.MnuSelColorClick();
         break;
     case MenuCommand::ClearCurrentManualColor:
         form_.MnuClearCurrentManualColorClick();

@@ -27,7 +27,7 @@ public:
     std::optional<TColor> previewColor;
     bool captured = false, crossHair = false;
 
-    std::optional<ColorChoice> ChooseColor(TColor initial, const CustomColorPalette& custom) override {
+    std::optional<ColorChoice> RunColorDialog(TColor initial, const CustomColorPalette& custom) override {
         calls.push_back("choose");
         shownColor = initial;
         shownCustomColors = custom;

@@ -1,0 +1,182 @@
+#include "manual/win32/Win32ManualHost.h"
+
+#include "platform/win32/ErrorText.h"
+#include "platform/win32/Placement.h"
+
+#include <commdlg.h>
+#include <objbase.h>
+#include <shldisp.h>
+
+#include <cstdio>
+
+namespace hg::win32 {
+
+namespace {
+
+constexpr DWORD kNormalArrow = 32512; // OCR_NORMAL
+
+std::wstring HresultText(HRESULT hr) {
+    std::wstring text = ErrorText(static_cast<DWORD>(hr));
+    if (text.empty()) {
+        wchar_t code[32];
+        std::swprintf(code, 32, L"Error 0x%08lX", static_cast<unsigned long>(hr));
+        text = code;
+    }
+    return text;
+}
+
+// COM for the duration of one call, apartment-threaded like the UI thread.
+class ComScope {
+public:
+    ComScope() : hr_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComScope() {
+        if (SUCCEEDED(hr_))
+            ::CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    HRESULT hr_;
+};
+
+} // namespace
+
+Win32ManualHost::Win32ManualHost(Events events) : events_(std::move(events)) {}
+
+Win32ManualHost::~Win32ManualHost() = default;
+
+UINT_PTR CALLBACK Win32ManualHost::ColorDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* self = reinterpret_cast<Win32ManualHost*>(reinterpret_cast<CHOOSECOLORW*>(lParam)->lCustData);
+        self->colorDialog_ = dialog;
+        // Owned by the hidden main window, the dialog would open in a corner
+        // behind the foreground application.
+        PlaceNearTray(dialog);
+        ::SetForegroundWindow(dialog);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+std::optional<IManualColorHost::ColorChoice> Win32ManualHost::RunColorDialog(TColor initial,
+                                                                          const CustomColorPalette& customColors) {
+    COLORREF custom[CustomColorCount];
+    for (std::size_t i = 0; i < CustomColorCount; ++i)
+        custom[i] = static_cast<COLORREF>(customColors[i]);
+    CHOOSECOLORW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = owner_;
+    dialog.rgbResult = static_cast<COLORREF>(initial);
+    dialog.lpCustColors = custom;
+    dialog.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ENABLEHOOK;
+    dialog.lpfnHook = &Win32ManualHost::ColorDialogHook;
+    dialog.lCustData = reinterpret_cast<LPARAM>(this);
+    const BOOL ok = ::ChooseColorW(&dialog);
+    colorDialog_ = nullptr;
+    // A dialog that could not be shown (CommDlgExtendedError) ends like a cancel.
+    if (!ok)
+        return std::nullopt;
+    ColorChoice choice;
+    choice.color = static_cast<TColor>(dialog.rgbResult);
+    for (std::size_t i = 0; i < CustomColorCount; ++i)
+        choice.customColors[i] = static_cast<TColor>(custom[i]);
+    return choice;
+}
+
+bool Win32ManualHost::ForceForegroundWindow() {
+    // Only asks: no synthetic click, which would land on whatever window is
+    // under the pointer. The system may refuse; the caller goes on anyway.
+    if (owner_ == nullptr)
+        return false;
+    ::SetForegroundWindow(owner_);
+    return ::GetForegroundWindow() == owner_;
+}
+
+std::optional<std::wstring> Win32ManualHost::MinimizeAll() {
+    const ComScope com;
+    CLSID shellClass{};
+    HRESULT hr = ::CLSIDFromProgID(L"Shell.Application", &shellClass);
+    if (FAILED(hr))
+        return HresultText(hr);
+    IShellDispatch* shell = nullptr;
+    hr = ::CoCreateInstance(shellClass, nullptr, CLSCTX_SERVER, IID_IShellDispatch, reinterpret_cast<void**>(&shell));
+    if (FAILED(hr))
+        return HresultText(hr);
+    hr = shell->MinimizeAll();
+    shell->Release();
+    if (FAILED(hr))
+        return HresultText(hr);
+    return std::nullopt;
+}
+
+void Win32ManualHost::ReplaceArrowCursor() {
+    savedArrow_.reset(static_cast<HCURSOR>(::CopyImage(::LoadCursorW(nullptr, IDC_ARROW), IMAGE_CURSOR, 0, 0, 0)));
+    // The system takes ownership of (and destroys) the cursor it is given:
+    // a copy, never the shared cross-hair itself.
+    const HCURSOR cross = static_cast<HCURSOR>(::CopyImage(::LoadCursorW(nullptr, IDC_CROSS), IMAGE_CURSOR, 0, 0, 0));
+    if (cross != nullptr && !::SetSystemCursor(cross, kNormalArrow))
+        ::DestroyCursor(cross); // the normal pointer stays; the pick works with it
+}
+
+void Win32ManualHost::RestoreCursors() {
+    if (!::SystemParametersInfoW(SPI_SETCURSORS, 0, nullptr, SPIF_SENDCHANGE) && savedArrow_) {
+        // The system did not reload its cursors: the saved arrow goes back.
+        if (::SetSystemCursor(savedArrow_.get(), kNormalArrow))
+            savedArrow_.release(); // now the system's
+    }
+    savedArrow_.reset();
+}
+
+void Win32ManualHost::SetCapture() {
+    ::SetCapture(owner_);
+    // Without the capture no button could end the pick: it ends at once.
+    if (::GetCapture() != owner_ && events_.captureLost)
+        events_.captureLost();
+}
+
+void Win32ManualHost::ReleaseCapture() {
+    if (::GetCapture() == owner_)
+        ::ReleaseCapture(); // WM_CAPTURECHANGED ends the pick before this returns
+    else if (events_.captureLost)
+        events_.captureLost(); // already lost: the end comes from here
+}
+
+std::optional<TColor> Win32ManualHost::PixelUnderCursor() {
+    POINT point{};
+    if (!::GetCursorPos(&point))
+        return std::nullopt;
+    const WindowDc screen(nullptr);
+    if (screen.get() == nullptr)
+        return std::nullopt;
+    const COLORREF colour = ::GetPixel(screen.get(), point.x, point.y);
+    if (colour == CLR_INVALID)
+        return std::nullopt;
+    return static_cast<TColor>(colour);
+}
+
+void Win32ManualHost::ShowPreview(bool glass, bool showInstructions) {
+    retired_.reset();
+    preview_ = std::make_unique<ColorPreview>([this] {
+        if (events_.previewClosing)
+            events_.previewClosing();
+    });
+    if (!preview_->Show(events_.trayIcon ? events_.trayIcon() : nullptr, glass, showInstructions))
+        preview_.reset(); // the pick runs without a preview
+}
+
+bool Win32ManualHost::PreviewExists() const { return preview_ != nullptr && preview_->Alive(); }
+
+void Win32ManualHost::SetPreviewColor(TColor color) {
+    if (preview_ != nullptr)
+        preview_->SetColor(color);
+}
+
+void Win32ManualHost::ClosePreview() {
+    if (preview_ == nullptr)
+        return;
+    preview_->Close();
+    retired_ = std::move(preview_);
+}
+
+} // namespace hg::win32
