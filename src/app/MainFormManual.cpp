@@ -15,7 +15,14 @@ void MainForm::ApplyManualColor(TColor color) {
 }
 
 void MainForm::MnuSelColorClick() {
-    if (bInWarning || colorDialogOpen_) {
+    if (Modals.ExitRequested())
+        return;
+    if (colorDialogOpen_) {
+        if (!Modals.BringForward(WindowKind::ColorDialog))
+            tray_->BringToForeground();
+        return;
+    }
+    if (bInWarning) {
         tray_->BringToForeground();
         return;
     }
@@ -34,8 +41,8 @@ void MainForm::MnuSelColorClick() {
         ~EnableItem() { menu[TrayItem::MnuSelColor].enabled = true; }
     } enableItem{TrayMenu};
 
-    if (!choice || state_ == State::Closed)
-        return; // cancelled, or the program ended while the dialog was open
+    if (!choice || Modals.ExitRequested())
+        return; // cancelled, or closed by "E&xit"
 
     colorizer_.NewAeroColor = choice->color;
     colorizer_.OldAeroColor = colorizer_.LastAeroColor;
@@ -50,7 +57,7 @@ void MainForm::MnuSelColorClick() {
         return;
     }
     WarnUserIfOnAutoSettings();
-    if (AppOptions_.Mode == 0 && state_ != State::Closed)
+    if (AppOptions_.Mode == 0 && !Modals.ExitRequested())
         SaveCustomColor();
 }
 
@@ -63,9 +70,9 @@ void MainForm::WarnUserIfOnAutoSettings() {
     TMsgBox box = ManualColorInAutoModeWarning(dontShowAgain);
     const auto result = box.TryExecute(ports_.dialogs, nullptr, true);
     bInWarning = false;
-    // A warning that could not be shown, or that the end of the program
-    // closed, is no answer from the user: nothing changes.
-    if (!result || state_ == State::Closed)
+    // A warning that could not be shown, or that "E&xit" closed, is no
+    // answer from the user: nothing changes.
+    if (!result || Modals.ExitRequested())
         return;
     if (*result == manual_color_warning::RememberManualColors) {
         AppOptions_.RememberCustomColors = true;
@@ -98,6 +105,8 @@ void MainForm::SaveCustomColor() {
 }
 
 void MainForm::MnuFromScreenClick() {
+    if (Modals.ExitRequested())
+        return;
     if (bInWarning) {
         tray_->BringToForeground();
         return;
@@ -170,7 +179,7 @@ void MainForm::PickCaptureChanged() {
     ApplyManualColor(LastPickColor);
     colorizer_.LastAeroColor = LastPickColor;
     WarnUserIfOnAutoSettings();
-    if (state_ != State::Closed)
+    if (!Modals.ExitRequested())
         SaveCustomColor();
 }
 

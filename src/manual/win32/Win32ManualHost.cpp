@@ -2,6 +2,7 @@
 
 #include "platform/win32/ErrorText.h"
 #include "platform/win32/Placement.h"
+#include "platform/win32/SystemDialog.h"
 
 #include <commdlg.h>
 #include <objbase.h>
@@ -72,7 +73,11 @@ std::optional<IManualColorHost::ColorChoice> Win32ManualHost::RunColorDialog(TCo
     dialog.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ENABLEHOOK;
     dialog.lpfnHook = &Win32ManualHost::ColorDialogHook;
     dialog.lCustData = reinterpret_cast<LPARAM>(this);
-    const BOOL ok = ::ChooseColorW(&dialog);
+    // Registered as an open window: "E&xit" closes it as cancelled, and a
+    // second request brings it forward.
+    const BOOL ok = modals_ != nullptr
+                        ? RunSystemDialog(*modals_, WindowKind::ColorDialog, [&] { return ::ChooseColorW(&dialog); })
+                        : ::ChooseColorW(&dialog);
     colorDialog_ = nullptr;
     // A dialog that could not be shown (CommDlgExtendedError) ends like a cancel.
     if (!ok)

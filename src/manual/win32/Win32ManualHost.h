@@ -3,6 +3,7 @@
 // the mouse capture, the screen pixel and the preview window of a pick.
 #include "manual/ManualHost.h"
 #include "manual/win32/ColorPreview.h"
+#include "platform/ModalWindows.h"
 #include "platform/win32/Handles.h"
 
 #include <windows.h>
@@ -22,8 +23,12 @@ public:
     explicit Win32ManualHost(Events events);
     ~Win32ManualHost() override;
 
-    // The main window: owner of the colour dialog, holder of the capture.
-    void Attach(HWND owner) { owner_ = owner; }
+    // The main window: owner of the colour dialog, holder of the capture;
+    // the colour dialog is registered with its open windows.
+    void Attach(HWND owner, ModalWindows& modals) {
+        owner_ = owner;
+        modals_ = &modals;
+    }
     // The open colour dialog, if any.
     HWND ColorDialogWindow() const { return colorDialog_; }
 
@@ -45,6 +50,7 @@ private:
 
     Events events_;
     HWND owner_ = nullptr;
+    ModalWindows* modals_ = nullptr;
     HWND colorDialog_ = nullptr;
     // A copy of the normal arrow, to put back should the system not reload
     // its cursors.

@@ -18,7 +18,7 @@ public:
     std::wstring title = L"Hueglass";
     std::optional<TaskDialogOutcome> outcome = TaskDialogOutcome{mrOk, 0, false};
     std::vector<std::wstring> linksToClick; // clicked in order while shown, if links are enabled
-    std::function<void()> whileShown;       // runs while the dialog is "open"
+    std::function<void()> whileShown;       // what happens while the dialog is up (a menu command)
 
     std::vector<TaskDialogDescription> shown;
     std::vector<std::pair<std::wstring, NativeWindow>> openedUrls;
@@ -28,11 +28,11 @@ public:
     std::optional<TaskDialogOutcome> ShowTaskDialog(const TaskDialogDescription& description,
                                                     const TLinkHandler& onLink) override {
         shown.push_back(description);
-        if (whileShown)
-            whileShown();
         if (description.Flags & tdf::EnableHyperlinks)
             for (const std::wstring& url : linksToClick)
                 onLink(url);
+        if (whileShown)
+            whileShown();
         return outcome;
     }
     void OpenUrl(const std::wstring& url, NativeWindow parent) override { openedUrls.emplace_back(url, parent); }

@@ -202,11 +202,20 @@ TEST_F(MainFormManual, RunningFadeStopsWhenAColourIsChosen) {
 TEST_F(MainFormManual, ExitWhileTheColourDialogIsOpenAppliesNothing) {
     MainForm& form = Start();
     manual.choice = Choice(kChosen); // the dialog, closed by the end of the program
-    manual.whileChoosing = [&] { form.FormClose(); };
+    manual.whileChoosing = [&] { form.Close1Click(); };
     form.MnuSelColorClick();
     EXPECT_TRUE(composition.written.empty());
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_FALSE(profile.values[kIni].count(L"CustomColors"));
+}
+
+TEST_F(MainFormManual, WarningClosedByExitIsNoAnswer) {
+    MainForm& form = Start();
+    dialogs.outcome = TaskDialogOutcome{manual_color_warning::TurnOffAutomatic, 0, false}; // as a cancel
+    dialogs.whileShown = [&] { form.Close1Click(); };
+    form.WarnUserIfOnAutoSettings();
+    EXPECT_TRUE(form.MenuEnabledChecked());
+    EXPECT_TRUE(profile.writes.empty());
 }
 
 // ----- The screen pick -----
@@ -340,21 +349,28 @@ TEST_F(MainFormManual, PickEndingWarnsWhileTheLoopRuns) {
     EXPECT_EQ(form.CustomColorList.size(), 1u) << "remembered after the warning switched remembering on";
 }
 
-TEST_F(MainFormManual, ExitDuringAPickGivesThePointerBackAndTheOldColour) {
+TEST_F(MainFormManual, ExitOrSessionEndDuringAPickGivesThePointerBackAndTheOldColour) {
     system.SetWindows7();
-    MainForm& form = Start({{L"ShowDeskOnPick", L"0"}, {L"WarnDisableAutoPick", L"0"}});
-    const TColor before = form.colorizer().LastAeroColor;
-    form.MnuFromScreenClick();
-    manual.pixel = 0x00445566;
-    form.TimerPickTimer();
-    form.FormClose();
-    EXPECT_FALSE(form.bIsPicking);
-    EXPECT_FALSE(manual.crossHair);
-    EXPECT_FALSE(manual.captured);
-    EXPECT_FALSE(manual.preview);
-    EXPECT_FALSE(timers.IsEnabled(TimerId::Pick));
-    EXPECT_EQ(LastWritten(), before);
-    EXPECT_TRUE(dialogs.shown.empty());
+    for (const bool sessionEnd : {false, true}) {
+        MainForm& form = Start({{L"ShowDeskOnPick", L"0"}, {L"WarnDisableAutoPick", L"0"}});
+        const TColor before = form.colorizer().LastAeroColor;
+        form.MnuFromScreenClick();
+        manual.pixel = 0x00445566;
+        form.TimerPickTimer();
+        if (sessionEnd) {
+            form.SessionEnding();
+        } else {
+            form.Close1Click();
+            ASSERT_TRUE(form.ExitIfDue());
+        }
+        EXPECT_FALSE(form.bIsPicking) << sessionEnd;
+        EXPECT_FALSE(manual.crossHair) << sessionEnd;
+        EXPECT_FALSE(manual.captured) << sessionEnd;
+        EXPECT_FALSE(manual.preview) << sessionEnd;
+        EXPECT_FALSE(timers.IsEnabled(TimerId::Pick)) << sessionEnd;
+        EXPECT_EQ(LastWritten(), before) << sessionEnd;
+        EXPECT_TRUE(dialogs.shown.empty()) << sessionEnd;
+    }
 }
 
 TEST_F(MainFormManual, PlainBackgroundRecordsNothing) {
