@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -281,6 +282,64 @@ std::optional<DWORD> RegistryValue::Dword() const {
         ERROR_SUCCESS)
         return std::nullopt;
     return value;
+}
+
+std::vector<DwmRecord> ReadDwmLog(const fs::path& log) {
+    std::vector<DwmRecord> records;
+    std::ifstream in(log);
+    std::string line;
+    while (std::getline(in, line)) {
+        DwmRecord r;
+        if (std::sscanf(line.c_str(), "Color=0x%x Afterglow=%u ColorBalance=%u", &r.color, &r.afterglow,
+                        &r.balance) == 3)
+            records.push_back(r);
+    }
+    return records;
+}
+
+std::string DescribeDwmLog(const std::vector<DwmRecord>& records) {
+    std::string out;
+    char text[64];
+    for (const auto& r : records) {
+        std::snprintf(text, sizeof text, "  Color=0x%08X Afterglow=%u\n", r.color, r.afterglow);
+        out += text;
+    }
+    return out.empty() ? "  (no records)\n" : out;
+}
+
+void SaveScreenshot(const fs::path& file) {
+    const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = ::CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    ::BitBlt(dc, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+    ::GdiFlush();
+    const DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u);
+    BITMAPFILEHEADER header{};
+    header.bfType = 0x4D42;
+    header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    header.bfSize = header.bfOffBits + stride * static_cast<DWORD>(h);
+    std::ofstream out(file, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&header), sizeof(header));
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
+    out.write(static_cast<const char*>(bits), static_cast<std::streamsize>(stride) * h);
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    ::ReleaseDC(nullptr, screen);
+}
+
+void ScreenshotIfAsked(const wchar_t* name) {
+    if (const wchar_t* folder = _wgetenv(L"HUEGLASS_SCREENSHOTS"))
+        SaveScreenshot(fs::path(folder) / name);
 }
 
 } // namespace hg::e2e

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -107,5 +108,18 @@ private:
     std::vector<BYTE> saved_;
     bool existed_ = false;
 };
+
+// What the test double of dwmapi.dll logged: one record per colorization
+// record written, in order (Color is the engine's 0xAARRGGBB).
+struct DwmRecord {
+    std::uint32_t color = 0, afterglow = 0, balance = 0;
+};
+std::vector<DwmRecord> ReadDwmLog(const std::filesystem::path& log);
+std::string DescribeDwmLog(const std::vector<DwmRecord>& records);
+
+// The whole screen as a 24-bit BMP file, for looking at what a user sees;
+// ScreenshotIfAsked saves one only when HUEGLASS_SCREENSHOTS names a folder.
+void SaveScreenshot(const std::filesystem::path& file);
+void ScreenshotIfAsked(const wchar_t* name);
 
 } // namespace hg::e2e
