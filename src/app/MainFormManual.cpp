@@ -125,6 +125,7 @@ void MainForm::MnuFromScreenClick() {
         manual_->ShowPreview(!AreWeOnWindows10, AppOptions_.bFirstTimePick);
     RefreshTrayMenu();
     bIsPicking = true;
+    colorizer_.StopFade(); // it would walk over the live colour of the pick
     manual_->ReplaceArrowCursor();
     colorizer_.OldAeroColor = colorizer_.LastAeroColor;
     // Ended before its first tick, the pick keeps the colour on screen.

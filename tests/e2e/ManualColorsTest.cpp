@@ -216,6 +216,7 @@ TEST_F(ManualColors, ColourDialogAppliesTheColourAndKeepsThePalette) {
     app->Command(main_, kSelColor);
     HWND dialog = WaitColourDialog(app->pid());
     ASSERT_NE(dialog, nullptr);
+    ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     ScreenshotIfAsked(L"colour-dialog.bmp");
     ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));

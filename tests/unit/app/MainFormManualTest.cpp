@@ -188,15 +188,21 @@ TEST_F(MainFormManual, EachAnswerToTheWarning) {
     }
 }
 
-TEST_F(MainFormManual, RunningFadeStopsWhenAColourIsChosen) {
+TEST_F(MainFormManual, RunningFadeStopsWhenAColourIsChosenOrPicked) {
     system.SetWindows7(); // fades exist before Windows 10
     files.files[kWall].bytes = SolidBmp(0xF0, 0x10, 0x10);
-    MainForm& form = Start({{L"WarnDisableAutoPick", L"0"}});
-    ASSERT_TRUE(timers.IsEnabled(TimerId::Anime));
-    manual.choice = Choice(kChosen);
-    form.MnuSelColorClick();
-    EXPECT_FALSE(timers.IsEnabled(TimerId::Anime));
-    EXPECT_EQ(LastWritten(), kChosen);
+    for (const bool pick : {false, true}) {
+        MainForm& form = Start({{L"WarnDisableAutoPick", L"0"}, {L"ShowDeskOnPick", L"0"}});
+        ASSERT_TRUE(timers.IsEnabled(TimerId::Anime)) << pick;
+        manual.choice = Choice(kChosen);
+        if (pick) {
+            form.MnuFromScreenClick();
+        } else {
+            form.MnuSelColorClick();
+            EXPECT_EQ(LastWritten(), kChosen);
+        }
+        EXPECT_FALSE(timers.IsEnabled(TimerId::Anime)) << pick;
+    }
 }
 
 TEST_F(MainFormManual, ExitWhileTheColourDialogIsOpenAppliesNothing) {
@@ -216,6 +222,17 @@ TEST_F(MainFormManual, WarningClosedByExitIsNoAnswer) {
     form.WarnUserIfOnAutoSettings();
     EXPECT_TRUE(form.MenuEnabledChecked());
     EXPECT_TRUE(profile.writes.empty());
+}
+
+TEST_F(MainFormManual, DoubleClickOpensTheColourDialogOrStartsAPick) {
+    MainForm& dialog = Start({{L"DoubleClickAction", L"2"}});
+    dialog.TrayDblClick();
+    EXPECT_EQ(manual.calls, std::vector<std::string>{"choose"});
+
+    manual.calls.clear();
+    MainForm& pick = Start({{L"DoubleClickAction", L"1"}, {L"ShowDeskOnPick", L"0"}});
+    pick.TrayDblClick();
+    EXPECT_TRUE(pick.bIsPicking);
 }
 
 // ----- The screen pick -----
