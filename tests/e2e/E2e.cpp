@@ -283,4 +283,17 @@ std::optional<DWORD> RegistryValue::Dword() const {
     return value;
 }
 
+// Wine's notification area (without a desktop's own tray, a window of its
+// own) shows each icon as a child window of this class.
+int TrayIconCount() {
+    int count = 0;
+    HWND tray = nullptr;
+    while ((tray = ::FindWindowExW(nullptr, tray, L"__winex11_standalone_tray", nullptr)) != nullptr) {
+        HWND icon = nullptr;
+        while ((icon = ::FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr)) != nullptr)
+            count += ::IsWindowVisible(icon) ? 1 : 0;
+    }
+    return count;
+}
+
 } // namespace hg::e2e

@@ -68,6 +68,9 @@ HWND FindChild(HWND window, const std::wstring& text);
 // Clicks a button the way a user's click arrives: BM_CLICK to the control.
 bool ClickButton(HWND dialog, const std::wstring& caption);
 
+// Icons shown in Wine's notification area.
+int TrayIconCount();
+
 // The roaming data folder of the program and its settings file.
 std::filesystem::path DataFolder();
 std::filesystem::path SettingsFile();
