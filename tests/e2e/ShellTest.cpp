@@ -139,6 +139,23 @@ TEST_F(Shell, ExitWhileAMessageBoxIsOpenClosesItAndRunsTheWholeExit) {
     EXPECT_EQ(again.WaitExit(), 0u);
 }
 
+TEST_F(Shell, ExitWhileAStartupWarningIsOpenIsNoAnswerToIt) {
+    RegistryValue autoColorization(L"Control Panel\\Desktop", L"AutoColorization");
+    autoColorization.SetDword(1);
+    App app(folder_.exe());
+    const HWND warning = WaitDialog(app.pid());
+    ASSERT_NE(warning, nullptr) << "the automatic colorization warning never appeared";
+    ASSERT_TRUE(ClickButton(warning, L"Do not show this warning again"));
+    const HWND main = app.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    app.Command(main, kExit);
+    EXPECT_EQ(app.WaitExit(), 0u) << "Exit did not end the program while the warning was open";
+    // Closing the warning is not "&Turn Off" (which Esc would mean), nor is
+    // the ticked box taken.
+    EXPECT_EQ(autoColorization.Dword(), 1u);
+    EXPECT_EQ(ReadIni(SettingsFile(), L"Win8AutoColorizeWarn"), L"1");
+}
+
 TEST_F(Shell, EndOfTheSessionKeepsTheChangesMadeDuringTheRun) {
     RegistryValue autoColorization(L"Control Panel\\Desktop", L"AutoColorization");
     autoColorization.SetDword(1);
