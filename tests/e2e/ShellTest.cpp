@@ -124,6 +124,8 @@ TEST_F(Shell, ExitWhileAMessageBoxIsOpenClosesItAndRunsTheWholeExit) {
     const HWND box = WaitDialog(app.pid());
     ASSERT_NE(box, nullptr) << "no error box for the failed save";
     EXPECT_TRUE(AnyTextContains(box, L"Unable to write to")) << "not the save's error box";
+    ::RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ScreenshotIfAsked(L"exit-while-message-box.bmp");
 
     // The way is clear again; "E&xit" arrives while the box's loop runs.
     fs::remove_all(SettingsFile());
@@ -148,6 +150,7 @@ TEST_F(Shell, ExitWhileAStartupWarningIsOpenIsNoAnswerToIt) {
     ASSERT_TRUE(ClickButton(warning, L"Do not show this warning again"));
     const HWND main = app.WaitMainWindow();
     ASSERT_NE(main, nullptr);
+    ScreenshotIfAsked(L"exit-while-warning.bmp");
     app.Command(main, kExit);
     EXPECT_EQ(app.WaitExit(), 0u) << "Exit did not end the program while the warning was open";
     // Closing the warning is not "&Turn Off" (which Esc would mean), nor is
