@@ -141,13 +141,32 @@ TEST_F(Shell, ExitWhileAMessageBoxIsOpenClosesItAndRunsTheWholeExit) {
     EXPECT_EQ(again.WaitExit(), 0u);
 }
 
-TEST_F(Shell, ExitWhileAStartupWarningIsOpenIsNoAnswerToIt) {
-    RegistryValue autoColorization(L"Control Panel\\Desktop", L"AutoColorization");
-    autoColorization.SetDword(1);
+// Windows' own automatic colorization is on: the warning with its check box
+// comes at start.
+class ShellWithWarning : public Shell {
+protected:
+    void SetUp() override {
+        Shell::SetUp();
+        autoColorization_.SetDword(1);
+    }
+    // Waits for the warning and ticks "Do not show this warning again".
+    HWND TickDoNotShowAgain(const App& app) {
+        const HWND warning = WaitDialog(app.pid());
+        if (warning == nullptr)
+            return nullptr;
+        ClickButton(warning, L"Do not show this warning again");
+        const bool ticked = WaitFor([&] {
+            return ::SendMessageW(FindChild(warning, L"Do not show this warning again"), BM_GETCHECK, 0, 0) ==
+                   BST_CHECKED;
+        });
+        return ticked ? warning : nullptr;
+    }
+    RegistryValue autoColorization_{L"Control Panel\\Desktop", L"AutoColorization"};
+};
+
+TEST_F(ShellWithWarning, ExitWhileAStartupWarningIsOpenIsNoAnswerToIt) {
     App app(folder_.exe());
-    const HWND warning = WaitDialog(app.pid());
-    ASSERT_NE(warning, nullptr) << "the automatic colorization warning never appeared";
-    ASSERT_TRUE(ClickButton(warning, L"Do not show this warning again"));
+    ASSERT_NE(TickDoNotShowAgain(app), nullptr) << "no warning, or its check box did not tick";
     const HWND main = app.WaitMainWindow();
     ASSERT_NE(main, nullptr);
     ScreenshotIfAsked(L"exit-while-warning.bmp");
@@ -155,22 +174,15 @@ TEST_F(Shell, ExitWhileAStartupWarningIsOpenIsNoAnswerToIt) {
     EXPECT_EQ(app.WaitExit(), 0u) << "Exit did not end the program while the warning was open";
     // Closing the warning is not "&Turn Off" (which Esc would mean), nor is
     // the ticked box taken.
-    EXPECT_EQ(autoColorization.Dword(), 1u);
+    EXPECT_EQ(autoColorization_.Dword(), 1u);
     EXPECT_EQ(ReadIni(SettingsFile(), L"Win8AutoColorizeWarn"), L"1");
 }
 
-TEST_F(Shell, EndOfTheSessionKeepsTheChangesMadeDuringTheRun) {
-    RegistryValue autoColorization(L"Control Panel\\Desktop", L"AutoColorization");
-    autoColorization.SetDword(1);
+TEST_F(ShellWithWarning, EndOfTheSessionKeepsTheChangesMadeDuringTheRun) {
     App app(folder_.exe());
     // A change that only the exit used to write: the warning silenced.
-    const HWND warning = WaitDialog(app.pid());
-    ASSERT_NE(warning, nullptr) << "the automatic colorization warning never appeared";
-    ASSERT_TRUE(ClickButton(warning, L"Do not show this warning again"));
-    ASSERT_TRUE(WaitFor([&] {
-        return ::SendMessageW(FindChild(warning, L"Do not show this warning again"), BM_GETCHECK, 0, 0) ==
-               BST_CHECKED;
-    }));
+    const HWND warning = TickDoNotShowAgain(app);
+    ASSERT_NE(warning, nullptr) << "no warning, or its check box did not tick";
     ASSERT_TRUE(ClickButton(warning, L"&Ignore"));
     const HWND main = app.WaitMainWindow();
     ASSERT_NE(main, nullptr);
