@@ -126,9 +126,8 @@ TEST(SystemDialog, ExitClosesNestedSystemDialogsInnermostFirstAndASecondRequestB
         EXPECT_EQ(button, IDCANCEL);
         events.push_back(L"inner closed");
     });
-    const int result = RunSystemDialog(modals, WindowKind::Message, [&] {
-        return ::MessageBoxW(nullptr, L"A plain message", L"Outer box", MB_OK);
-    });
+    const int result = RunSystemDialog(modals, WindowKind::Message,
+                                       [&] { return ::MessageBoxW(nullptr, L"A plain message", L"Outer box", MB_OK); });
     events.push_back(L"outer closed");
 
     EXPECT_EQ(result, IDCANCEL);
@@ -214,8 +213,8 @@ TEST(UiThread, ComIsApartmentThreadedAndBalancedAndTheWindowsControlsAreRegister
     fresh.join();
 
     ASSERT_TRUE(InitCommonControlsForWindows());
-    for (const wchar_t* name : {WC_LINK, WC_TABCONTROLW, UPDOWN_CLASSW, TRACKBAR_CLASSW, PROGRESS_CLASSW,
-                                TOOLTIPS_CLASSW, WC_LISTVIEWW}) {
+    for (const wchar_t* name :
+         {WC_LINK, WC_TABCONTROLW, UPDOWN_CLASSW, TRACKBAR_CLASSW, PROGRESS_CLASSW, TOOLTIPS_CLASSW, WC_LISTVIEWW}) {
         const HWND control = ::CreateWindowExW(0, name, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                                ::GetModuleHandleW(nullptr), nullptr);
         EXPECT_NE(control, nullptr) << "no control of class " << std::string(name, name + wcslen(name));
