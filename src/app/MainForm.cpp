@@ -15,7 +15,8 @@ constexpr wchar_t kAutoColorization[] = L"AutoColorization";
 } // namespace
 
 MainForm::MainForm(MainPorts ports)
-    : Modals([host = &ports.host] { host->PostDeferredExit(); }), ports_(ports), location_(ports.system, ports.files), timerAnime_(ports.timers),
+    : Modals([host = &ports.host] { host->PostDeferredExit(); }), ports_(ports),
+      location_(ports.system, ports.files), timerAnime_(ports.timers),
       colorizer_(ports.composition, timerAnime_, [this] {
           return ColorizeOptions{AppOptions_.Intensity, AppOptions_.ColorizeSysColors, AppOptions_.FadeColor};
       }) {}

@@ -307,7 +307,22 @@ std::string DescribeDwmLog(const std::vector<DwmRecord>& records) {
     return out.empty() ? "  (no records)\n" : out;
 }
 
-void SaveScreenshot(const fs::path& file) {
+// Wine's notification area (without a desktop's own tray, a window of its
+// own) shows each icon as a child window of this class.
+int TrayIconCount() {
+    int count = 0;
+    HWND tray = nullptr;
+    while ((tray = ::FindWindowExW(nullptr, tray, L"__winex11_standalone_tray", nullptr)) != nullptr) {
+        HWND icon = nullptr;
+        while ((icon = ::FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr)) != nullptr)
+            count += ::IsWindowVisible(icon) ? 1 : 0;
+    }
+    return count;
+}
+
+
+// The whole screen as a 24-bit BMP file, for looking at what a user sees.
+void SaveScreenshot(const std::filesystem::path& file) {
     const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
     HDC screen = ::GetDC(nullptr);
     HDC dc = ::CreateCompatibleDC(screen);
@@ -337,9 +352,10 @@ void SaveScreenshot(const fs::path& file) {
     ::ReleaseDC(nullptr, screen);
 }
 
+// A screenshot for looking at, when HUEGLASS_SCREENSHOTS names a folder.
 void ScreenshotIfAsked(const wchar_t* name) {
     if (const wchar_t* folder = _wgetenv(L"HUEGLASS_SCREENSHOTS"))
-        SaveScreenshot(fs::path(folder) / name);
+        SaveScreenshot(std::filesystem::path(folder) / name);
 }
 
 } // namespace hg::e2e

@@ -17,7 +17,9 @@ std::wstring DescribeError(const std::exception_ptr& error) {
     return ErrorMessage(error, [](std::uint32_t code) { return ErrorText(code); });
 }
 
-void SetErrorReporter(ErrorReporter reporter) { Reporter() = std::move(reporter); }
+void SetErrorReporter(ErrorReporter reporter) {
+    Reporter() = std::move(reporter);
+}
 
 void ReportError(const std::exception_ptr& error) noexcept {
     if (tReporting)

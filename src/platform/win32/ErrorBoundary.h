@@ -28,8 +28,7 @@ void ReportError(const std::exception_ptr& error) noexcept;
 
 // Runs handler(); an exception that escapes it is reported and `fallback`
 // returned instead.
-template <class Handler, class Result>
-Result Guarded(Handler&& handler, Result fallback) noexcept {
+template <class Handler, class Result> Result Guarded(Handler&& handler, Result fallback) noexcept {
     try {
         return std::forward<Handler>(handler)();
     } catch (...) {
@@ -38,8 +37,7 @@ Result Guarded(Handler&& handler, Result fallback) noexcept {
     }
 }
 
-template <class Handler>
-void Guarded(Handler&& handler) noexcept {
+template <class Handler> void Guarded(Handler&& handler) noexcept {
     try {
         std::forward<Handler>(handler)();
     } catch (...) {

@@ -36,8 +36,7 @@ private:
 
 // Runs call() (which shows a system dialog) with that dialog registered as
 // an open window of the given kind; returns what call() returns.
-template <class Call>
-auto RunSystemDialog(ModalWindows& modals, WindowKind kind, Call&& call) -> decltype(call()) {
+template <class Call> auto RunSystemDialog(ModalWindows& modals, WindowKind kind, Call&& call) -> decltype(call()) {
     SystemDialog dialog;
     const ModalWindows::Registration open = modals.Register(kind, dialog);
     return std::forward<Call>(call)();

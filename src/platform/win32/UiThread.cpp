@@ -19,8 +19,8 @@ ComApartment::~ComApartment() {
 bool InitCommonControlsForWindows() {
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
-    controls.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_LINK_CLASS | ICC_TAB_CLASSES |
-                     ICC_UPDOWN_CLASS | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS;
+    controls.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_LINK_CLASS | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS |
+                     ICC_BAR_CLASSES | ICC_PROGRESS_CLASS;
     return ::InitCommonControlsEx(&controls) != FALSE;
 }
 

@@ -98,9 +98,11 @@ TEST_F(ShellExit, ExitWhileAWindowIsOpenClosesItAndTheCommandDoesNotResume) {
 
 TEST_F(ShellExit, ExitArrivingWhileTheFirstColourIsMadeWaitsForTheStartToUnwind) {
     // A one-pixel 24-bit bitmap as the wallpaper.
+    // clang-format off
     files.files[L"C:\\Wall\\a.bmp"].bytes = {
         'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0,
         0, 0, 0, 0, 4, 0, 0, 0, 0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xE0, 0x90, 0x20, 0};
+    // clang-format on
     registry.strings[{L"Control Panel\\Desktop", L"Wallpaper"}] = L"C:\\Wall\\a.bmp";
     MainForm& form = Create();
     host.whileMessagesRun = [&] { ChooseExit(); };

@@ -8,7 +8,9 @@
 namespace hg {
 namespace {
 
-std::wstring SystemText(std::uint32_t code) { return L"system text " + std::to_wstring(code); }
+std::wstring SystemText(std::uint32_t code) {
+    return L"system text " + std::to_wstring(code);
+}
 
 std::wstring MessageOf(const std::function<void()>& thrower) {
     try {
