@@ -113,12 +113,9 @@ void MainForm::MnuFromScreenClick() {
     }
     if (bIsPicking || colorDialogOpen_)
         return; // one pick at a time, and not over the colour dialog
-    if (AppOptions_.ShowDeskOnPick) {
-        if (auto error = manual_->MinimizeAll()) {
-            ports_.host.ShowError(*error);
-            return;
-        }
-    }
+    // A failure escapes to the user before anything of the pick has started.
+    if (AppOptions_.ShowDeskOnPick)
+        manual_->MinimizeAll();
     if (AppOptions_.DisableOnPick)
         menuEnabledChecked_ = false;
     if (AppOptions_.ShowPreviewWindow)

@@ -28,8 +28,9 @@ public:
     virtual bool ForceForegroundWindow() = 0;
 
     // ----- The screen pick -----
-    // Minimises every window; the platform's error text when that failed.
-    virtual std::optional<std::wstring> MinimizeAll() = 0;
+    // Minimises every window. Throws an error for the user (the platform's
+    // text) when that fails.
+    virtual void MinimizeAll() = 0;
     // The normal arrow becomes a cross-hair over every window, and back.
     // Failures are harmless: the pick works with any pointer.
     virtual void ReplaceArrowCursor() = 0;
@@ -57,7 +58,7 @@ class NullManualColorHost final : public IManualColorHost {
 public:
     std::optional<ColorChoice> RunColorDialog(TColor, const CustomColorPalette&) override { return std::nullopt; }
     bool ForceForegroundWindow() override { return false; }
-    std::optional<std::wstring> MinimizeAll() override { return std::nullopt; }
+    void MinimizeAll() override {}
     void ReplaceArrowCursor() override {}
     void RestoreCursors() override {}
     void SetCapture() override {}

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <iterator>
@@ -357,6 +358,10 @@ TEST_F(ManualColors, DesktopThatCannotBeShownIsReportedAndNoPickStarts) {
     app->Command(main_, kFromScreen);
     const HWND box = WaitDialog(app->pid());
     ASSERT_NE(box, nullptr) << "the error was not reported";
+    ScreenshotIfAsked(L"pick-error.bmp");
+    const auto texts = ChildTexts(box);
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::wstring& t) { return t.find(L"mplemented") != std::wstring::npos; }))
+        << "not the platform's text for the failure";
     EXPECT_TRUE(WindowsOf(app->pid(), L"TFrmColorPreview").empty());
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box); }));

@@ -1,6 +1,6 @@
 #include "manual/win32/Win32ManualHost.h"
 
-#include "platform/win32/ErrorText.h"
+#include "platform/Errors.h"
 #include "platform/win32/Placement.h"
 #include "platform/win32/SystemDialog.h"
 
@@ -8,23 +8,12 @@
 #include <objbase.h>
 #include <shldisp.h>
 
-#include <cstdio>
 
 namespace hg::win32 {
 
 namespace {
 
 constexpr DWORD kNormalArrow = 32512; // OCR_NORMAL
-
-std::wstring HresultText(HRESULT hr) {
-    std::wstring text = ErrorText(static_cast<DWORD>(hr));
-    if (text.empty()) {
-        wchar_t code[32];
-        std::swprintf(code, 32, L"Error 0x%08lX", static_cast<unsigned long>(hr));
-        text = code;
-    }
-    return text;
-}
 
 // COM for the duration of one call, apartment-threaded like the UI thread.
 class ComScope {
@@ -98,21 +87,20 @@ bool Win32ManualHost::ForceForegroundWindow() {
     return ::GetForegroundWindow() == owner_;
 }
 
-std::optional<std::wstring> Win32ManualHost::MinimizeAll() {
+void Win32ManualHost::MinimizeAll() {
     const ComScope com;
     CLSID shellClass{};
     HRESULT hr = ::CLSIDFromProgID(L"Shell.Application", &shellClass);
-    if (FAILED(hr))
-        return HresultText(hr);
     IShellDispatch* shell = nullptr;
-    hr = ::CoCreateInstance(shellClass, nullptr, CLSCTX_SERVER, IID_IShellDispatch, reinterpret_cast<void**>(&shell));
+    if (SUCCEEDED(hr))
+        hr = ::CoCreateInstance(shellClass, nullptr, CLSCTX_SERVER, IID_IShellDispatch,
+                                reinterpret_cast<void**>(&shell));
+    if (SUCCEEDED(hr)) {
+        hr = shell->MinimizeAll();
+        shell->Release();
+    }
     if (FAILED(hr))
-        return HresultText(hr);
-    hr = shell->MinimizeAll();
-    shell->Release();
-    if (FAILED(hr))
-        return HresultText(hr);
-    return std::nullopt;
+        throw SystemError(static_cast<std::uint32_t>(hr));
 }
 
 void Win32ManualHost::ReplaceArrowCursor() {

@@ -34,7 +34,7 @@ public:
 
     std::optional<ColorChoice> RunColorDialog(TColor initial, const CustomColorPalette& customColors) override;
     bool ForceForegroundWindow() override;
-    std::optional<std::wstring> MinimizeAll() override;
+    void MinimizeAll() override;
     void ReplaceArrowCursor() override;
     void RestoreCursors() override;
     void SetCapture() override;

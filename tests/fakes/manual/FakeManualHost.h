@@ -1,5 +1,6 @@
 #pragma once
 #include "manual/ManualHost.h"
+#include "platform/Errors.h"
 
 #include <functional>
 #include <optional>
@@ -21,7 +22,7 @@ public:
     CustomColorPalette shownCustomColors{};
     // Called by ReleaseCapture, as the platform delivers the capture's loss.
     std::function<void()> onCaptureLost;
-    std::optional<std::wstring> minimizeError;
+    bool minimizeFails = false;
     std::optional<TColor> pixel;
     bool preview = false, previewGlass = false, previewInstructions = false;
     std::optional<TColor> previewColor;
@@ -39,9 +40,10 @@ public:
         calls.push_back("foreground");
         return true;
     }
-    std::optional<std::wstring> MinimizeAll() override {
+    void MinimizeAll() override {
         calls.push_back("minimize");
-        return minimizeError;
+        if (minimizeFails)
+            throw SystemError(0x80004001); // E_NOTIMPL
     }
     void ReplaceArrowCursor() override {
         calls.push_back("cursor");

@@ -336,9 +336,8 @@ TEST_F(MainFormManual, UnreadablePixelIsSkippedAndASecondPickIsRefused) {
 
 TEST_F(MainFormManual, DesktopThatCannotBeShownStartsNoPick) {
     MainForm& form = Start({{L"DisableOnPick", L"1"}});
-    manual.minimizeError = L"Not implemented";
-    form.MnuFromScreenClick();
-    EXPECT_EQ(host.errors, std::vector<std::wstring>{L"Not implemented"});
+    manual.minimizeFails = true;
+    EXPECT_THROW(form.MnuFromScreenClick(), SystemError); // shown at the command's boundary
     EXPECT_EQ(manual.calls, std::vector<std::string>{"minimize"});
     EXPECT_FALSE(form.bIsPicking);
     EXPECT_TRUE(form.MenuEnabledChecked());
