@@ -127,6 +127,8 @@ class ManualColors : public ProgramTest {
 protected:
     void SetUp() override {
         ProgramTest::SetUp();
+        if (!older_)
+            windows10_.emplace(L"win10");
         // A wallpaper to remember colours for.
         const test::Bytes row{0x40, 0x80, 0xC0, 0x40, 0x80, 0xC0, 0, 0};
         test::Bytes pixels;
@@ -144,9 +146,10 @@ protected:
         ::WritePrivateProfileStringW(L"General", key, value, SettingsFile().c_str());
     }
     std::unique_ptr<App> Start() {
-        auto app = std::make_unique<App>(folder_.exe(), std::vector<std::wstring>{
-                                                            L"WINEDLLOVERRIDES=dwmapi=n,b",
-                                                            L"HUEGLASS_DWM_LOG=" + log().wstring()});
+        std::vector<std::wstring> environment =
+            older_ ? older_->Environment() : std::vector<std::wstring>{L"WINEDLLOVERRIDES=dwmapi=n,b"};
+        environment.push_back(L"HUEGLASS_DWM_LOG=" + log().wstring());
+        auto app = std::make_unique<App>(folder_.exe(), environment);
         main_ = app->WaitMainWindow();
         return app;
     }
@@ -196,13 +199,33 @@ protected:
         ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
         ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); })) << "the colour dialog did not close";
     }
+    // Starts a pick; its preview window, once shown.
+    HWND StartPick(App& app) {
+        app.Command(main_, kFromScreen);
+        HWND preview = nullptr;
+        WaitFor([&] {
+            const auto windows = WindowsOf(app.pid(), L"TFrmColorPreview");
+            preview = windows.empty() ? nullptr : windows.front();
+            return preview != nullptr;
+        });
+        return preview;
+    }
+    // Whether the preview's background comes to show this colour.
+    static bool PreviewShows(HWND preview, COLORREF colour) {
+        RECT client{};
+        ::GetClientRect(preview, &client);
+        POINT inside{client.right / 2, client.bottom - 4};
+        ::ClientToScreen(preview, &inside);
+        return WaitFor([&] { return ScreenPixel(inside.x, inside.y) == colour; });
+    }
     void Exit(App& app) {
         app.Command(main_, kExit);
         EXPECT_EQ(app.WaitExit(), 0u) << "the program did not end";
     }
 
-    WineVersion version_{L"win10"};
-    TestFolder folder_;
+    std::optional<OlderWindows> older_; // set by fixtures of an older Windows
+    std::optional<WineVersion> windows10_; // otherwise
+    TestFolder folder_{true, true};
     RegistryValue wallpaperValue_{L"Control Panel\\Desktop", L"Wallpaper"};
     HWND main_ = nullptr;
 };
@@ -296,28 +319,9 @@ TEST_F(ManualColors, PickTakesTheColourUnderThePointerThroughThePreview) {
     auto app = Start();
     ASSERT_NE(main_, nullptr);
 
-    const auto startPick = [&]() -> HWND {
-        app->Command(main_, kFromScreen);
-        HWND preview = nullptr;
-        WaitFor([&] {
-            const auto windows = WindowsOf(app->pid(), L"TFrmColorPreview");
-            preview = windows.empty() ? nullptr : windows.front();
-            return preview != nullptr;
-        });
-        return preview;
-    };
-    // The preview's background shows the colour under the pointer.
-    const auto previewShows = [&](HWND preview, COLORREF colour) {
-        RECT client{};
-        ::GetClientRect(preview, &client);
-        POINT centre{client.right / 2, client.bottom - 4};
-        ::ClientToScreen(preview, &centre);
-        return WaitFor([&] { return ScreenPixel(centre.x, centre.y) == colour; });
-    };
-
-    HWND preview = startPick();
+    HWND preview = StartPick(*app);
     ASSERT_NE(preview, nullptr) << "no preview window";
-    EXPECT_TRUE(previewShows(preview, RGB(10, 120, 200)));
+    EXPECT_TRUE(PreviewShows(preview, RGB(10, 120, 200)));
     ScreenshotIfAsked(L"preview.bmp");
     RECT box{}, work{};
     ::GetWindowRect(preview, &box);
@@ -337,9 +341,9 @@ TEST_F(ManualColors, PickTakesTheColourUnderThePointerThroughThePreview) {
     target.SetColour(RGB(200, 30, 30));
     for (const bool closePreview : {false, true}) {
         const std::size_t records = ReadDwmLog(log()).size();
-        preview = startPick();
+        preview = StartPick(*app);
         ASSERT_NE(preview, nullptr);
-        EXPECT_TRUE(previewShows(preview, RGB(200, 30, 30)));
+        EXPECT_TRUE(PreviewShows(preview, RGB(200, 30, 30)));
         if (closePreview)
             ::PostMessageW(preview, WM_CLOSE, 0, 0);
         else
@@ -384,6 +388,37 @@ TEST_F(ManualColors, ExitWhileTheColourDialogIsOpenOrAPickRuns) {
         EXPECT_EQ(app->WaitExit(), 0u) << "the program did not end, command " << command;
         EXPECT_EQ(ReadIni(SettingsFile(), L"AppEnabled"), L"1") << "settings not written, command " << command;
     }
+}
+
+// Windows 7, as far as the program can tell: the frames show the live colour.
+class ManualColorsOnWindows7 : public ManualColors {
+protected:
+    void SetUp() override {
+        older_.emplace(L"win7", L"6.1.7601");
+        ManualColors::SetUp();
+    }
+};
+
+TEST_F(ManualColorsOnWindows7, PickWritesTheLiveColourToTheFramesThroughGlass) {
+    Settings(L"ShowDeskOnPick", L"0");
+    Settings(L"AppEnabled", L"0"); // no fade, no warning
+    TargetWindow target(RGB(10, 120, 200));
+    auto app = Start();
+    ASSERT_NE(main_, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return !ReadDwmLog(log()).empty(); }));
+    const std::uint32_t before = ReadDwmLog(log()).back().color & 0xFFFFFF;
+    ASSERT_NE(before, 0x0A78C8u);
+
+    const HWND preview = StartPick(*app);
+    ASSERT_NE(preview, nullptr);
+    EXPECT_TRUE(WaitLastColour(0x0A78C8)) << "the live colour is not on the frames:\n" << DescribeDwmLog(ReadDwmLog(log()));
+    EXPECT_TRUE(PreviewShows(preview, RGB(0, 0, 0))) << "the glass does not reach over the client area";
+    ScreenshotIfAsked(L"preview-windows7.bmp");
+
+    ::PostMessageW(main_, WM_RBUTTONDOWN, MK_RBUTTON, 0);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(preview); }));
+    EXPECT_TRUE(WaitLastColour(before)) << DescribeDwmLog(ReadDwmLog(log()));
+    Exit(*app);
 }
 
 } // namespace
