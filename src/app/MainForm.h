@@ -178,6 +178,9 @@ private:
     // The program ends during a pick: the pointer and the mouse are given
     // back and the colour from before the pick returns.
     void AbandonPick();
+    // The pick is over: the timer stops, the pointer (and, when asked, the
+    // mouse) is given back and the preview closes.
+    void StopPicking(bool releaseCapture);
     // A colour set by hand: applied at once; a fade under way stops.
     void ApplyManualColor(TColor color);
     // After "&Reset Manual Color": the wallpaper's colour is made afresh.

@@ -166,14 +166,21 @@ void MainForm::PreviewClosing() {
     PickRightButton();
 }
 
-void MainForm::PickCaptureChanged() {
-    if (!bIsPicking)
-        return;
+void MainForm::StopPicking(bool releaseCapture) {
     bIsPicking = false;
     ports_.timers.Disable(TimerId::Pick);
     manual_->RestoreCursors();
+    if (releaseCapture)
+        manual_->ReleaseCapture(); // its loss now finds no pick to end
+    // Whatever the setting says now: the preview of this pick goes.
     if (manual_->PreviewExists())
         manual_->ClosePreview();
+}
+
+void MainForm::PickCaptureChanged() {
+    if (!bIsPicking)
+        return;
+    StopPicking(false);
     ApplyManualColor(LastPickColor);
     colorizer_.LastAeroColor = LastPickColor;
     WarnUserIfOnAutoSettings();
@@ -184,12 +191,7 @@ void MainForm::PickCaptureChanged() {
 void MainForm::AbandonPick() {
     if (!bIsPicking)
         return;
-    bIsPicking = false;
-    ports_.timers.Disable(TimerId::Pick);
-    manual_->RestoreCursors();
-    manual_->ReleaseCapture();
-    if (manual_->PreviewExists())
-        manual_->ClosePreview();
+    StopPicking(true);
     // Like a cancel: the frames that showed the live colour take the old one back.
     if (colorizer_.LastAeroColor != colorizer_.OldAeroColor)
         colorizer_.SetCompositionColor(colorizer_.OldAeroColor, AppOptions_.Intensity, true, -1, -1);
