@@ -1,6 +1,7 @@
 #include "manual/win32/Win32ManualHost.h"
 
 #include "platform/Errors.h"
+#include "platform/win32/ErrorBoundary.h"
 #include "platform/win32/Placement.h"
 #include "platform/win32/SystemDialog.h"
 
@@ -36,17 +37,18 @@ Win32ManualHost::Win32ManualHost(Events events) : events_(std::move(events)) {}
 
 Win32ManualHost::~Win32ManualHost() = default;
 
-UINT_PTR CALLBACK Win32ManualHost::ColorDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<Win32ManualHost*>(reinterpret_cast<CHOOSECOLORW*>(lParam)->lCustData);
-        self->colorDialog_ = dialog;
-        // Owned by the hidden main window, the dialog would open in a corner
-        // behind the foreground application.
-        PlaceNearTray(dialog);
-        ::SetForegroundWindow(dialog);
-        return TRUE;
-    }
-    return FALSE;
+UINT_PTR CALLBACK Win32ManualHost::ColorDialogHook(HWND dialog, UINT message, WPARAM, LPARAM) {
+    if (message != WM_INITDIALOG)
+        return FALSE;
+    return Guarded(
+        [&]() -> UINT_PTR {
+            // Owned by the hidden main window, the dialog would open in a
+            // corner behind the foreground application.
+            PlaceNearTray(dialog);
+            ::SetForegroundWindow(dialog);
+            return TRUE;
+        },
+        UINT_PTR{TRUE});
 }
 
 std::optional<IManualColorHost::ColorChoice> Win32ManualHost::RunColorDialog(TColor initial,
@@ -61,13 +63,11 @@ std::optional<IManualColorHost::ColorChoice> Win32ManualHost::RunColorDialog(TCo
     dialog.lpCustColors = custom;
     dialog.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ENABLEHOOK;
     dialog.lpfnHook = &Win32ManualHost::ColorDialogHook;
-    dialog.lCustData = reinterpret_cast<LPARAM>(this);
     // Registered as an open window: "E&xit" closes it as cancelled, and a
     // second request brings it forward.
     const BOOL ok = modals_ != nullptr
                         ? RunSystemDialog(*modals_, WindowKind::ColorDialog, [&] { return ::ChooseColorW(&dialog); })
                         : ::ChooseColorW(&dialog);
-    colorDialog_ = nullptr;
     // A dialog that could not be shown (CommDlgExtendedError) ends like a cancel.
     if (!ok)
         return std::nullopt;

@@ -29,8 +29,6 @@ public:
         owner_ = owner;
         modals_ = &modals;
     }
-    // The open colour dialog, if any.
-    HWND ColorDialogWindow() const { return colorDialog_; }
 
     std::optional<ColorChoice> RunColorDialog(TColor initial, const CustomColorPalette& customColors) override;
     bool ForceForegroundWindow() override;
@@ -51,7 +49,6 @@ private:
     Events events_;
     HWND owner_ = nullptr;
     ModalWindows* modals_ = nullptr;
-    HWND colorDialog_ = nullptr;
     // A copy of the normal arrow, to put back should the system not reload
     // its cursors.
     UniqueHandle<HCURSOR, ::DestroyCursor> savedArrow_;
