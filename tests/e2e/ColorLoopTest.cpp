@@ -89,7 +89,7 @@ protected:
 
     WineVersion version_{L"win10"};
     std::optional<OlderWindows> older_; // set by fixtures of an older Windows
-    TestFolder folder_{true, true};
+    TestFolder folder_;
     RegistryValue wallpaperValue_{L"Control Panel\\Desktop", L"Wallpaper"};
     // The engine's form of the colour the program should make of bytes.
     std::uint32_t Expected(const test::Bytes& bytes) { return ExpectedEngineColor(bytes, folder_.path() / L"expected.jpg"); }
@@ -102,7 +102,8 @@ protected:
 TEST_F(ColorLoop, StartWritesTheWallpaperColourAndFollowsANewPicture) {
     const std::uint32_t first = Expected(firstPicture_);
     App app(folder_.exe(), Environment());
-    ASSERT_TRUE(WaitLastColor(first)) << "expected Color=" << std::hex << first << " in:\n" << DescribeDwmLog(ReadDwmLog(log()));
+    ASSERT_TRUE(WaitLastColor(first)) << "expected Color=" << std::hex << first << " in:\n"
+                                      << DescribeDwmLog(ReadDwmLog(log()));
     const DwmRecord start = ReadDwmLog(log()).back();
     EXPECT_EQ(start.afterglow, 70u);
     EXPECT_EQ(start.balance, 70u);
@@ -110,7 +111,8 @@ TEST_F(ColorLoop, StartWritesTheWallpaperColourAndFollowsANewPicture) {
     const std::uint32_t second = Expected(secondPicture_);
     Write(secondPicture_, 5);
     ASSERT_NE(second, first);
-    EXPECT_TRUE(WaitLastColor(second)) << "the new picture's colour was not written:\n" << DescribeDwmLog(ReadDwmLog(log()));
+    EXPECT_TRUE(WaitLastColor(second)) << "the new picture's colour was not written:\n"
+                                       << DescribeDwmLog(ReadDwmLog(log()));
     // Wine has no accent colour entry point in uxtheme: the program runs on.
     EXPECT_TRUE(app.Running());
 }
@@ -125,7 +127,8 @@ TEST_F(ColorLoop, EnabledCommandStopsTheLoopAndStartsItAgain) {
 
     app.Command(main, kEnabled);
     // Off: the last colour is written once more.
-    ASSERT_TRUE(WaitFor([&] { return ReadDwmLog(log()).size() == before + 1; })) << DescribeDwmLog(ReadDwmLog(log()));
+    ASSERT_TRUE(WaitFor([&] { return ReadDwmLog(log()).size() == before + 1; }))
+        << DescribeDwmLog(ReadDwmLog(log()));
     EXPECT_EQ(ReadDwmLog(log()).back().color, first);
     EXPECT_TRUE(WaitFor([&] { return ReadIni(SettingsFile(), L"AppEnabled") == L"0"; }));
 
@@ -165,7 +168,8 @@ TEST_F(ColorLoop, ARememberedColourWinsUntilResetBringsTheExtractedColourBack) {
     App app(folder_.exe(), Environment());
     const HWND main = app.WaitMainWindow();
     ASSERT_NE(main, nullptr);
-    EXPECT_TRUE(WaitLastColor(0x00332211)) << "the remembered colour was not written:\n" << DescribeDwmLog(ReadDwmLog(log()));
+    EXPECT_TRUE(WaitLastColor(0x00332211)) << "the remembered colour was not written:\n"
+                                           << DescribeDwmLog(ReadDwmLog(log()));
 
     const std::uint32_t extracted = Expected(firstPicture_);
     app.Command(main, kResetManualColor);
@@ -183,6 +187,7 @@ class ColorLoopOnWindows7 : public ColorLoop {
 protected:
     void SetUp() override {
         older_.emplace(L"win7", L"6.1.7601");
+        folder_.AddVersionDouble();
         ColorLoop::SetUp();
     }
 };

@@ -225,7 +225,7 @@ protected:
 
     std::optional<OlderWindows> older_; // set by fixtures of an older Windows
     std::optional<WineVersion> windows10_; // otherwise
-    TestFolder folder_{true, true};
+    TestFolder folder_;
     RegistryValue wallpaperValue_{L"Control Panel\\Desktop", L"Wallpaper"};
     HWND main_ = nullptr;
 };
@@ -395,6 +395,7 @@ class ManualColorsOnWindows7 : public ManualColors {
 protected:
     void SetUp() override {
         older_.emplace(L"win7", L"6.1.7601");
+        folder_.AddVersionDouble();
         ManualColors::SetUp();
     }
 };
