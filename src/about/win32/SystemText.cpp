@@ -2,6 +2,7 @@
 
 #include "platform/win32/ErrorText.h"
 #include "platform/win32/Handles.h"
+#include "platform/SystemInfo.h"
 #include "platform/win32/Win32FileSystem.h"
 
 #include <windows.h>
