@@ -43,7 +43,7 @@ void TBmGetNewVer::Execute() {
         const bool ok = transport->Download(check->address, check->file);
         std::lock_guard guard(check->lock);
         if (check->abandoned) {
-            transport->DeleteFile(check->file);
+            transport->RemoveFile(check->file);
             return;
         }
         check->finished = true;
@@ -70,7 +70,7 @@ void TBmGetNewVer::DeliverResults() {
     const std::shared_ptr<IUpdateTransport> transport = ports_.transport;
     for (const auto& [check, failure] : finished) {
         if (alive.expired())
-            transport->DeleteFile(check->file);
+            transport->RemoveFile(check->file);
         else
             DownloadDone(*check, failure);
     }
@@ -82,7 +82,7 @@ void TBmGetNewVer::Abandon() {
         check->abandoned = true;
         // A finished download's file is ours to delete; a running one's file
         // is deleted now and again by its worker when the download ends.
-        ports_.transport->DeleteFile(check->file);
+        ports_.transport->RemoveFile(check->file);
     }
     running_.clear();
 }
@@ -90,12 +90,12 @@ void TBmGetNewVer::Abandon() {
 void TBmGetNewVer::DownloadDone(const Check& check, bool failure) {
     std::optional<VersionFileContent> content;
     if (!failure) {
-        const auto bytes = ports_.transport->ReadFile(check.file, kMaxVersionFileBytes);
+        const auto bytes = ports_.transport->ReadBytes(check.file, kMaxVersionFileBytes);
         if (bytes)
             content = ::hg::ParseVersionFile(*bytes, programName_);
     }
     if (!check.file.empty())
-        ports_.transport->DeleteFile(check.file);
+        ports_.transport->RemoveFile(check.file);
 
     if (content) {
         ParseVersionFile(*content);

@@ -22,8 +22,8 @@ public:
     virtual bool Download(const std::wstring& address, const std::wstring& file) = 0;
     // The file's bytes, or nullopt when it cannot be read or holds more than
     // maxBytes (nothing larger is read).
-    virtual std::optional<std::vector<std::uint8_t>> ReadFile(const std::wstring& file, std::size_t maxBytes) = 0;
-    virtual void DeleteFile(const std::wstring& file) = 0;
+    virtual std::optional<std::vector<std::uint8_t>> ReadBytes(const std::wstring& file, std::size_t maxBytes) = 0;
+    virtual void RemoveFile(const std::wstring& file) = 0;
     // Opens a web address in the user's browser.
     virtual void OpenAddress(const std::wstring& address) = 0;
 };

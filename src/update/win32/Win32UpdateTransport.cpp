@@ -51,12 +51,12 @@ bool Win32UpdateTransport::Download(const std::wstring& address, const std::wstr
     return download != nullptr && download(nullptr, address.c_str(), file.c_str(), 0, nullptr) == S_OK;
 }
 
-std::optional<std::vector<std::uint8_t>> Win32UpdateTransport::ReadFile(const std::wstring& file,
+std::optional<std::vector<std::uint8_t>> Win32UpdateTransport::ReadBytes(const std::wstring& file,
                                                                         std::size_t maxBytes) {
     return Win32FileSystem().ReadAll(file, maxBytes);
 }
 
-void Win32UpdateTransport::DeleteFile(const std::wstring& file) {
+void Win32UpdateTransport::RemoveFile(const std::wstring& file) {
     if (!file.empty())
         ::DeleteFileW(file.c_str()); // a file already gone is no failure
 }

@@ -10,8 +10,8 @@ class Win32UpdateTransport final : public IUpdateTransport {
 public:
     std::wstring CreateTempFile() override;
     bool Download(const std::wstring& address, const std::wstring& file) override;
-    std::optional<std::vector<std::uint8_t>> ReadFile(const std::wstring& file, std::size_t maxBytes) override;
-    void DeleteFile(const std::wstring& file) override;
+    std::optional<std::vector<std::uint8_t>> ReadBytes(const std::wstring& file, std::size_t maxBytes) override;
+    void RemoveFile(const std::wstring& file) override;
     void OpenAddress(const std::wstring& address) override;
 };
 

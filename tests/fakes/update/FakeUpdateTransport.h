@@ -60,14 +60,14 @@ public:
         changed_.notify_all();
         return answerOk_;
     }
-    std::optional<std::vector<std::uint8_t>> ReadFile(const std::wstring& file, std::size_t maxBytes) override {
+    std::optional<std::vector<std::uint8_t>> ReadBytes(const std::wstring& file, std::size_t maxBytes) override {
         std::lock_guard guard(lock_);
         const auto found = files_.find(file);
         if (found == files_.end() || found->second.size() > maxBytes)
             return std::nullopt;
         return found->second;
     }
-    void DeleteFile(const std::wstring& file) override {
+    void RemoveFile(const std::wstring& file) override {
         std::lock_guard guard(lock_);
         files_.erase(file);
     }

@@ -9,9 +9,11 @@
 namespace hg::win32 {
 namespace {
 
+const std::wstring kExe = std::filesystem::path(HUEGLASS_EXE).wstring();
+
 TEST(FileVersionString, OfTheRealProgram) {
-    EXPECT_EQ(FileVersionString(HUEGLASS_EXE), L"2.0.1.1");
-    EXPECT_EQ(FormatVersion(FileVersionString(HUEGLASS_EXE), true, false, true), L"2.01 SR1 (64-bit)");
+    EXPECT_EQ(FileVersionString(kExe), L"2.0.1.1");
+    EXPECT_EQ(FormatVersion(FileVersionString(kExe), true, false, true), L"2.01 SR1 (64-bit)");
 }
 
 TEST(FileVersionString, FileWithoutVersionGivesTheErrorText) {
