@@ -51,7 +51,8 @@ void MainForm::Settings2Click() {
 }
 
 void MainForm::About1Click() {
-    // The About box joins here; until then the command shows nothing.
+    if (aboutBox_ != nullptr)
+        aboutBox_->ShowAboutBox();
 }
 
 void MainForm::SecondInstance() { tray_->ShowTrayBalloon(L"Hueglass", L"Hueglass is running"); }

@@ -18,6 +18,7 @@ MainWindow::MainWindow(UniqueKernelHandle mutex)
             {[this] { form_.TrayDblClick(); }, [this]() -> const TTrayMenu& { return form_.TrayMenu; }}),
       CreatedMutex(std::move(mutex)) {
     form_.AttachTray(tray_);
+    form_.AttachAboutBox(*this);
 }
 
 MainWindow::~MainWindow() = default;
@@ -106,9 +107,27 @@ void MainWindow::OnCommand(WORD id) {
 void MainWindow::Close1Click() {
     if (form_.state() == MainForm::State::Closed)
         return;
+    if (aboutBox_ != nullptr) {
+        // The About box's modal loop runs below this command: it is closed
+        // as if cancelled and the exit runs once the loop has returned.
+        aboutBox_->CloseAsCancelled();
+        ::PostMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(MenuCommand::Close), 0), 0);
+        return;
+    }
     form_.FormClose();
     tray_.Remove();
     ::DestroyWindow(hwnd());
+}
+
+void MainWindow::ShowAboutBox() {
+    if (aboutBox_ != nullptr) {
+        ::SetForegroundWindow(aboutBox_->TopWindow());
+        return;
+    }
+    TFrmAboutHueglass box({tray_, dialogs_, [this] { form_.MnuDonateClick(); }, updateTransport_});
+    aboutBox_ = &box;
+    box.ShowModal(hwnd());
+    aboutBox_ = nullptr;
 }
 
 void MainWindow::ShowPlainMessage(const std::wstring& text) {

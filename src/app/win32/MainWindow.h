@@ -1,6 +1,7 @@
 #pragma once
 // The hidden main window of class "TFrmHueglassMain": owns the program's
 // logic and turns window messages into calls on it.
+#include "about/win32/AboutWindow.h"
 #include "app/MainForm.h"
 #include "color/win32/Win32Pictures.h"
 #include "colorize/win32/Win32Composition.h"
@@ -12,13 +13,14 @@
 #include "platform/win32/Win32SystemInfo.h"
 #include "platform/win32/Window.h"
 #include "tray/win32/Win32Tray.h"
+#include "update/win32/Win32UpdateTransport.h"
 
 #include <memory>
 #include <set>
 
 namespace hg::win32 {
 
-class MainWindow final : public Window, private IMainHost, private ITimers {
+class MainWindow final : public Window, private IMainHost, private ITimers, private IAboutBoxHost {
 public:
     explicit MainWindow(UniqueKernelHandle mutex);
     ~MainWindow() override;
@@ -43,6 +45,9 @@ private:
     std::uintptr_t ForegroundWindow() override;
     std::uintptr_t MainWindowHandle() override;
 
+    // IAboutBoxHost
+    void ShowAboutBox() override;
+
     // ITimers: window timers whose ids are the TimerId values.
     void Enable(TimerId id) override;
     void Disable(TimerId id) override;
@@ -60,6 +65,10 @@ private:
     // The notification-area icon and its menu, attached to form_.
     Win32Tray tray_;
     UniqueKernelHandle CreatedMutex;
+    // Shared with update checks that may outlive the About box.
+    std::shared_ptr<Win32UpdateTransport> updateTransport_ = std::make_shared<Win32UpdateTransport>();
+    // The About box while it is open.
+    TFrmAboutHueglass* aboutBox_ = nullptr;
 };
 
 } // namespace hg::win32
