@@ -20,6 +20,8 @@ void MainForm::UpdateTrayIcons(bool /*bActiveOnly: every caller asks for all ico
 void MainForm::InitDefaultMenu() { ::hg::InitDefaultMenu(TrayMenu, AppOptions_.DoubleClickAction); }
 
 void MainForm::TrayDblClick() {
+    if (Modals.ExitRequested())
+        return; // the program is on its way out
     // The program comes forward first, so what opens next gets the focus.
     tray_->BringToForeground();
     switch (::hg::TrayDblClick(bInWarning, AppOptions_.DoubleClickAction)) {
@@ -51,8 +53,12 @@ void MainForm::Settings2Click() {
 }
 
 void MainForm::About1Click() {
-    if (aboutBox_ != nullptr)
+    if (aboutBox_ == nullptr)
+        return;
+    Modals.Run(WindowKind::About, *aboutBox_, [this] {
         aboutBox_->ShowAboutBox();
+        return true;
+    });
 }
 
 void MainForm::SecondInstance() { tray_->ShowTrayBalloon(L"Hueglass", L"Hueglass is running"); }

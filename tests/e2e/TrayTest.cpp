@@ -17,19 +17,6 @@ namespace fs = std::filesystem;
 constexpr WORD kExit = 1009;
 constexpr UINT kTrayCallback = WM_APP + 1;
 
-// Wine's notification area (without a desktop's own tray, a window of its
-// own) shows each icon as a child window of this class.
-int TrayIconCount() {
-    int count = 0;
-    HWND tray = nullptr;
-    while ((tray = ::FindWindowExW(nullptr, tray, L"__winex11_standalone_tray", nullptr)) != nullptr) {
-        HWND icon = nullptr;
-        while ((icon = ::FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr)) != nullptr)
-            count += ::IsWindowVisible(icon) ? 1 : 0;
-    }
-    return count;
-}
-
 // The popup menu window of the process, if one is open.
 HWND OpenMenuOf(DWORD pid) {
     const auto menus = WindowsOf(pid, L"#32768");

@@ -36,7 +36,9 @@ std::wstring ProgramName(const std::wstring& exe) { return std::filesystem::path
 
 } // namespace
 
-TFrmAboutHueglass::TFrmAboutHueglass(AboutContext context) : context_(std::move(context)) {}
+TFrmAboutHueglass::TFrmAboutHueglass(AboutContext context) : context_(std::move(context)) {
+    ShowLicense.Modals = &context_.modals;
+}
 
 TFrmAboutHueglass::~TFrmAboutHueglass() {
     for (HGDIOBJ object : {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(boldFont_),
@@ -49,16 +51,14 @@ TFrmAboutHueglass::~TFrmAboutHueglass() {
 
 void TFrmAboutHueglass::ShowModal(HWND owner) { Run(owner, kAboutCaption); }
 
-HWND TFrmAboutHueglass::TopWindow() const {
-    if (const TFrmLicense* licence = ShowLicense.FrmLicense(); licence != nullptr && licence->IsOpen())
-        return licence->hwnd();
-    return hwnd();
-}
-
-void TFrmAboutHueglass::CloseAsCancelled() {
-    if (TFrmLicense* licence = ShowLicense.FrmLicense())
-        licence->Cancel();
-    Cancel();
+void TFrmAboutHueglass::BringForward() {
+    const TFrmLicense* licence = ShowLicense.FrmLicense();
+    const HWND top = licence != nullptr && licence->IsOpen() ? licence->hwnd() : hwnd();
+    if (top == nullptr)
+        return;
+    if (::IsIconic(top))
+        ::ShowWindow(top, SW_RESTORE);
+    ::SetForegroundWindow(top);
 }
 
 void TFrmAboutHueglass::OnInit() {
@@ -77,7 +77,13 @@ void TFrmAboutHueglass::FormCreate() {
     const std::wstring exe = ExecutablePath();
     const HWND self = hwnd();
     model_.emplace(
-        AboutPorts{context_.shell, context_.donate, [this] { ShowLicense.Execute(hwnd()); },
+        AboutPorts{context_.shell, context_.donate,
+                   [this] {
+                       context_.modals.Run(WindowKind::License, ShowLicense, [this] {
+                           ShowLicense.Execute(hwnd());
+                           return true;
+                       });
+                   },
                    [this] { ShowDownloadLabel(); }},
         TBmGetNewVer::Ports{context_.transport, context_.dialogs,
                             // From the worker: only posts, and the checker

@@ -16,6 +16,7 @@ namespace hg::win32 {
 struct AboutContext {
     ITrayHost& shell;
     ITaskDialogHost& dialogs;
+    ModalWindows& modals; // the licence window and the print dialog join it
     std::function<void()> donate;
     std::shared_ptr<IUpdateTransport> transport;
 };
@@ -28,11 +29,8 @@ public:
     // Shows the box modally, owned by owner (FormShow places it beside the
     // taskbar); returns when it is closed.
     void ShowModal(HWND owner);
-    // The open licence window's, else this window's handle (to bring
-    // forward); null when closed.
-    HWND TopWindow() const;
-    // Closes the licence window, if open, and the box, as if cancelled.
-    void CloseAsCancelled();
+    // Brings the box forward (the licence window in front of it, if open).
+    void BringForward();
 
     // Control ids.
     enum : int {

@@ -1,5 +1,7 @@
 #include "about/win32/ModalDialog.h"
 
+#include "platform/win32/ErrorBoundary.h"
+
 namespace hg::win32 {
 
 namespace {
@@ -24,6 +26,13 @@ INT_PTR ModalDialog::Run(HWND owner, const wchar_t* caption) {
                                                      &ModalDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     hwnd_ = nullptr;
     return result == -1 ? IDCANCEL : result;
+}
+
+void ModalDialog::Cancel() {
+    if (hwnd_ != nullptr)
+        End(IDCANCEL);
+    else
+        cancelPending_ = true;
 }
 
 void ModalDialog::End(INT_PTR result) {
@@ -58,32 +67,32 @@ INT_PTR CALLBACK ModalDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam,
     }
     if (self == nullptr)
         return FALSE;
-    // No exception crosses the window procedure: an error in a handler
-    // closes this window and the program goes on.
-    try {
-        if (message == WM_INITDIALOG) {
-            ::SetWindowTextW(hwnd, self->caption_);
-            self->OnInit();
-            return FALSE; // OnInit gives the focus to its control
-
-        }
-        INT_PTR result = 0;
-        const bool handled = self->OnMessage(message, wParam, lParam, result);
-        if (message == WM_NCDESTROY) {
-            ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
-            self->hwnd_ = nullptr;
-        }
-        if (handled) {
+    // No exception crosses the dialog procedure: an error in a handler is
+    // shown and the program goes on.
+    const INT_PTR answer = Guarded(
+        [&]() -> INT_PTR {
+            if (message == WM_INITDIALOG) {
+                ::SetWindowTextW(hwnd, self->caption_);
+                self->OnInit();
+                if (self->cancelPending_) {
+                    self->cancelPending_ = false;
+                    ::EndDialog(hwnd, IDCANCEL);
+                }
+                return FALSE; // OnInit gives the focus to its control
+            }
+            INT_PTR result = 0;
+            if (!self->OnMessage(message, wParam, lParam, result))
+                return FALSE;
             ::SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
-            return message == WM_CTLCOLORSTATIC || message == WM_CTLCOLORDLG || message == WM_CTLCOLORBTN
-                       ? result
-                       : TRUE;
-        }
-        return FALSE;
-    } catch (...) {
-        ::EndDialog(hwnd, IDABORT);
-        return TRUE;
+            const bool brush = message == WM_CTLCOLORSTATIC || message == WM_CTLCOLORDLG || message == WM_CTLCOLORBTN;
+            return brush ? result : TRUE;
+        },
+        static_cast<INT_PTR>(FALSE));
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+        self->hwnd_ = nullptr;
     }
+    return answer;
 }
 
 HFONT MakeFont(const wchar_t* face, int designHeight, int designPpi, int ppi, bool bold) {

@@ -19,8 +19,9 @@ public:
     INT_PTR Run(HWND owner, const wchar_t* caption);
     HWND hwnd() const { return hwnd_; }
     bool IsOpen() const { return hwnd_ != nullptr; }
-    // Ends the dialog as if cancelled (the modal loop returns soon after).
-    void Cancel() { End(IDCANCEL); }
+    // Ends the dialog as if cancelled (the modal loop returns soon after);
+    // before the dialog is up, it ends as soon as it is.
+    void Cancel();
 
 protected:
     void End(INT_PTR result);
@@ -38,6 +39,7 @@ protected:
 
 private:
     const wchar_t* caption_ = L"";
+    bool cancelPending_ = false;
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     HWND hwnd_ = nullptr;
 };

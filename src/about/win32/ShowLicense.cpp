@@ -1,6 +1,7 @@
 #include "about/win32/ShowLicense.h"
 
 #include "platform/win32/Placement.h"
+#include "platform/win32/SystemDialog.h"
 
 #include <commdlg.h>
 #include <richedit.h>
@@ -40,14 +41,29 @@ void TShowLicense::Execute(HWND owner) {
     std::string document;
     for (const std::string& line : LicenseText)
         document += line + "\r\n";
-    TFrmLicense form(std::move(document), ApplicationName, Position);
+    TFrmLicense form(std::move(document), ApplicationName, Position, Modals);
     FrmLicense_ = &form;
+    if (cancelPending_)
+        form.Cancel();
+    cancelPending_ = false;
     form.Run(owner, kCaption);
     FrmLicense_ = nullptr;
 }
 
-TFrmLicense::TFrmLicense(std::string document, std::wstring appName, TPosition position)
-    : document_(std::move(document)), sAppName(std::move(appName)), position_(position) {}
+void TShowLicense::BringForward() {
+    if (FrmLicense_ != nullptr && FrmLicense_->hwnd() != nullptr)
+        ::SetForegroundWindow(FrmLicense_->hwnd());
+}
+
+void TShowLicense::CloseAsCancelled() {
+    if (FrmLicense_ != nullptr)
+        FrmLicense_->Cancel();
+    else
+        cancelPending_ = true;
+}
+
+TFrmLicense::TFrmLicense(std::string document, std::wstring appName, TPosition position, ModalWindows* modals)
+    : document_(std::move(document)), sAppName(std::move(appName)), position_(position), modals_(modals) {}
 
 TFrmLicense::~TFrmLicense() {
     if (PopupMenu1 != nullptr)
@@ -199,7 +215,10 @@ void TFrmLicense::bPrintClick() {
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = hwnd();
     dialog.Flags = PD_RETURNDC | PD_NOSELECTION | PD_NOPAGENUMS | PD_USEDEVMODECOPIESANDCOLLATE;
-    const BOOL confirmed = ::PrintDlgW(&dialog);
+    // Registered as an open window, so "E&xit" can close it (as cancelled).
+    const BOOL confirmed =
+        modals_ != nullptr ? RunSystemDialog(*modals_, WindowKind::Message, [&] { return ::PrintDlgW(&dialog); })
+                           : ::PrintDlgW(&dialog);
     if (dialog.hDevMode != nullptr)
         ::GlobalFree(dialog.hDevMode);
     if (dialog.hDevNames != nullptr)

@@ -3,6 +3,7 @@
 // and shows it in the modal window TFrmLicense, from which the user can copy
 // its text or print it.
 #include "about/win32/ModalDialog.h"
+#include "platform/ModalWindows.h"
 
 #include <cstdint>
 #include <string>
@@ -24,10 +25,10 @@ enum class TPosition : std::uint8_t {
 
 class TFrmLicense;
 
-class TShowLicense {
+class TShowLicense final : public IModalWindow {
 public:
     TShowLicense();
-    ~TShowLicense();
+    ~TShowLicense() override;
     TShowLicense(const TShowLicense&) = delete;
     TShowLicense& operator=(const TShowLicense&) = delete;
 
@@ -35,19 +36,26 @@ public:
     std::vector<std::string> LicenseText;
     std::wstring ApplicationName;
     TPosition Position = TPosition::poOwnerFormCenter;
+    // The program's open windows, which the print dialog joins; optional.
+    ModalWindows* Modals = nullptr;
 
     // Shows the window modally, owned by owner; returns when it is closed.
     void Execute(HWND owner);
     // The open window, if any (for bringing it forward or closing it).
     TFrmLicense* FrmLicense() const { return FrmLicense_; }
 
+    // IModalWindow: the window while it is open.
+    void BringForward() override;
+    void CloseAsCancelled() override;
+
 private:
     TFrmLicense* FrmLicense_ = nullptr;
+    bool cancelPending_ = false;
 };
 
 class TFrmLicense final : public ModalDialog {
 public:
-    TFrmLicense(std::string document, std::wstring appName, TPosition position);
+    TFrmLicense(std::string document, std::wstring appName, TPosition position, ModalWindows* modals);
     ~TFrmLicense() override;
 
     // The command ids of the window's controls.
@@ -63,6 +71,7 @@ private:
     std::string document_;
     std::wstring sAppName;
     TPosition position_;
+    ModalWindows* modals_;
     HMODULE richEditLibrary_ = nullptr;
     HFONT font_ = nullptr;
     HWND Memo = nullptr;
