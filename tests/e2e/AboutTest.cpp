@@ -201,6 +201,7 @@ TEST_F(About, LicenceViewerShowsTheLicenceAndCopiesItsText) {
     EXPECT_TRUE(WaitFor([&] { return ClipboardText().find(L"Permission is hereby granted") != std::wstring::npos; }))
         << ClipboardText();
     const std::wstring copied = ClipboardText();
+    EXPECT_NE(copied.find(L"OTHER DEALINGS IN THE SOFTWARE."), std::wstring::npos) << "the end was cut off";
     EXPECT_EQ(copied.find(L"\\par"), std::wstring::npos) << "RTF control words were copied";
     EXPECT_EQ(copied.find(L"{"), std::wstring::npos);
 
@@ -224,6 +225,23 @@ TEST_F(About, ExitDuringACheckEndsTheProgramPromptly) {
     app->Command(app->WaitMainWindow(), kExit);
     EXPECT_EQ(app->WaitExit(10s), 0u) << "Exit waited for the download";
     EXPECT_TRUE(fs::exists(SettingsFile())) << "the normal exit path did not run";
+}
+
+TEST_F(About, OneBoxAtATimeAndExitClosesTheLicenceAndTheBox) {
+    auto app = Start("error");
+    const HWND box = OpenAbout(*app);
+    ASSERT_NE(box, nullptr);
+    const HWND main = app->WaitMainWindow();
+    app->Command(main, kAbout); // brings the open box forward
+    ClickLink(::GetDlgItem(box, kLabelLA));
+    ASSERT_NE(WaitWindowNamed(app->pid(), L"License Agreement"), nullptr);
+    int boxes = 0;
+    for (HWND window : WindowsOf(app->pid(), L"#32770"))
+        boxes += WindowText(window) == L"About Hueglass" ? 1 : 0;
+    EXPECT_EQ(boxes, 1);
+
+    app->Command(main, kExit);
+    EXPECT_EQ(app->WaitExit(10s), 0u) << "Exit did not end the program with the licence open";
 }
 
 } // namespace

@@ -184,7 +184,8 @@ bool TFrmLicense::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR&
 void TFrmLicense::CopyText1Click() {
     if (Memo == nullptr)
         return;
-    GETTEXTLENGTHEX lengthQuery{GTL_DEFAULT | GTL_NUMCHARS, 1200};
+    // Counted with the line ends as they are copied (CR LF), so nothing is cut off.
+    GETTEXTLENGTHEX lengthQuery{GTL_USECRLF | GTL_PRECISE | GTL_NUMCHARS, 1200};
     const auto length = static_cast<std::size_t>(
         ::SendMessageW(Memo, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&lengthQuery), 0));
     std::wstring text(length + 1, L'\0');
