@@ -91,12 +91,14 @@ void TFrmAboutHueglass::FormCreate() {
                             [self] { ::PostMessageW(self, kUpdateResults, 0, 0); }},
         ProgramName(exe), FileVersionString(exe));
 
-    // The logo at the size of an icon on this monitor.
-    const int iconSize = ::MulDiv(::GetSystemMetrics(SM_CYICON), ppi_, 96);
+    // The logo at the size of an icon on this monitor (32 pixels at 96 per
+    // inch; the system metric is already scaled for the system's resolution,
+    // not necessarily this monitor's).
+    const int iconSize = ScaleByPPI(32);
     logo_ = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_HUEGLASS), IMAGE_ICON,
                                             iconSize, iconSize, LR_DEFAULTCOLOR));
-    const HWND ImgLogo = AddControl(L"STATIC", L"", SS_ICON | SS_REALSIZECONTROL, px(15), px(13), ScaleByPPI(32),
-                                    ScaleByPPI(32), IdImgLogo, nullptr);
+    const HWND ImgLogo = AddControl(L"STATIC", L"", SS_ICON | SS_REALSIZECONTROL, px(15), px(13), iconSize,
+                                    iconSize, IdImgLogo, nullptr);
     ::SendMessageW(ImgLogo, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(logo_));
     ::SetWindowPos(ImgLogo, nullptr, px(15), px(13), iconSize, iconSize, SWP_NOZORDER | SWP_NOACTIVATE);
 
