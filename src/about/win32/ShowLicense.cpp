@@ -193,8 +193,12 @@ void TFrmLicense::CopyText1Click() {
     const auto copied = static_cast<std::size_t>(::SendMessageW(
         Memo, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&query), reinterpret_cast<LPARAM>(text.data())));
     text.resize(std::min(copied, text.size()));
-    // The clipboard reports nothing of its own: a failure leaves it as it was.
-    if (!::OpenClipboard(hwnd()))
+    // Another program may hold the clipboard for a moment: a few short
+    // tries, then a failure leaves it as it was (it reports nothing).
+    bool open = false;
+    for (int attempt = 0; attempt < 10 && !(open = ::OpenClipboard(hwnd())); ++attempt)
+        ::Sleep(20);
+    if (!open)
         return;
     ::EmptyClipboard();
     const HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));

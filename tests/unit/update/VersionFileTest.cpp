@@ -150,7 +150,7 @@ TEST(IsNewerVersion, PartByPart) {
         {L"3.0.0.0", L"2.9.9.9", true},
         {L"2.1.0.0", L"2.0.10.0", true},
         {L"2.0.10.0", L"2.1.0.0", false},
-        {L"2.0.1.100", L"2.0.2.0", false}, // the sums of weighted parts would call this newer
+        {L"2.0.1.200", L"2.0.2.0", false}, // the sums of weighted parts would call this newer
         {L"65535.65535.65535.65535", L"2.0.1.1", true},
         // Anything malformed is not newer.
         {L"", L"2.0.1.1", false},
