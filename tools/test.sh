@@ -2,7 +2,8 @@
 # Builds everything (both presets) and runs every test: the native unit tests,
 # then the Windows builds of the unit tests, the Windows-side tests and the
 # end-to-end tests of Hueglass.exe under Wine (one Xvfb display, one fresh
-# Wine prefix, one persistent wineserver for the whole run).
+# Wine prefix, one persistent wineserver for the whole run), and finally
+# tools/run.sh without a display.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
@@ -28,4 +29,10 @@ bash tools/wine-prefix.sh "$WINEPREFIX" win10
 /usr/lib/wine/wineserver -w
 
 xvfb-run -a -s '-screen 0 1280x800x24' bash tools/run-windows-tests.sh || status=1
+
+# The README's run command as a newcomer meets it: a fresh Wine prefix and no
+# display. It must start the program, show its tray icon and menu in the
+# screenshot, and end it again.
+echo "checking tools/run.sh without a display, in a fresh prefix"
+env -u DISPLAY bash tools/run.sh --check || status=1
 exit $status

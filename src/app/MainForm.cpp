@@ -104,13 +104,17 @@ void MainForm::WarnIfAutoColorizationOn() {
 
 void MainForm::OpenPersonalization() { ports_.host.ShellOpen(L"control.exe", L" /name Microsoft.Personalization"); }
 
-void MainForm::InitVisualStyle() {
+void MainForm::ReadSystemTheme() {
     bDarkSystemTheme = false;
     if (AreWeOnWindows10) {
         // A missing or unreadable value counts as the dark theme.
         const auto light = ports_.registry.ReadDword(kPersonalizeKey, L"SystemUsesLightTheme");
         bDarkSystemTheme = !light || *light == 0;
     }
+}
+
+void MainForm::InitVisualStyle() {
+    ReadSystemTheme();
     // The Personalize item shows the image of the Windows personalization
     // settings.
     tray_->SetPersonalizeImage(AddBackslash(ports_.system.WindowsFolder()) + L"System32\\Themecpl.dll");
@@ -125,6 +129,15 @@ void MainForm::DeferredStart() {
     // The first colour lets pending messages run: "E&xit" may have come.
     if (state_ == State::Running)
         tray_->ShowTrayIcon();
+}
+
+void MainForm::SettingChanged(std::wstring_view area) {
+    // The user switched Windows between light and dark: the tray icon's
+    // variant is chosen again, as at start-up.
+    if (area != L"ImmersiveColorSet" || state_ == State::Closed)
+        return;
+    ReadSystemTheme();
+    UpdateTrayIcons(false);
 }
 
 void MainForm::FormClose() {

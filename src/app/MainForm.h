@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace hg {
 
@@ -47,8 +48,11 @@ public:
 
     // The creation handler: runs inside the window's creation.
     void FormCreate();
-    // Reads the theme flag that chooses the tray icon variant.
+    // Reads the theme flag that chooses the tray icon variant and prepares
+    // the Personalize item's image.
     void InitVisualStyle();
+    // A system setting changed (WM_SETTINGCHANGE with the name of its area).
+    void SettingChanged(std::wstring_view area);
     // The deferred-start message: the loop starts and the tray icon shows.
     void DeferredStart();
     // The close handler: saves the settings and the colour file. A save
@@ -156,6 +160,7 @@ private:
     // Writes the settings and the colour file, if they were read; reports
     // failures when asked.
     void SaveEverything(bool reportFailures);
+    void ReadSystemTheme();
     void WarnIfCompositionOff();
     void WarnIfAutoColorizationOn();
     void OpenPersonalization();

@@ -61,7 +61,13 @@ void MainForm::About1Click() {
     });
 }
 
-void MainForm::SecondInstance() { tray_->ShowTrayBalloon(L"Hueglass", L"Hueglass is running"); }
+void MainForm::SecondInstance() {
+    // The balloon belongs to the tray icon: while the icon is not shown yet
+    // (a start-up warning is still open) there is nothing to show it from.
+    if (!tray_->TrayIconVisible())
+        return;
+    tray_->ShowTrayBalloon(L"Hueglass", L"Hueglass is running");
+}
 
 void MainForm::ShowManualColorItem(std::int32_t index) {
     TrayMenuItem& item = TrayMenu[TrayItem::MnuClearCurrentManualColor];

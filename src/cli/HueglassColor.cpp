@@ -2,6 +2,7 @@
 
 #include "color/ImageColor.h"
 #include "color/Wallpaper.h"
+#include "platform/FileSystem.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -11,7 +12,13 @@ namespace hg {
 
 namespace {
 
-constexpr std::string_view Usage = "usage: hueglass-color [--average [--ignore-dark-light]] FILE...\n";
+constexpr std::string_view Usage = "usage: hueglass-color [--average [--ignore-dark-light]] FILE...\n"
+                                   "       hueglass-color --help | --version\n";
+
+#ifndef HUEGLASS_VERSION
+#error "HUEGLASS_VERSION names the program's version"
+#endif
+constexpr std::string_view Version = "hueglass-color " HUEGLASS_VERSION "\n";
 
 constexpr std::string_view Help =
     "Prints the colour Hueglass derives from each picture file, one line per file:\n"
@@ -29,6 +36,7 @@ constexpr std::string_view Help =
     "  --ignore-dark-light  with --average: leave out very dark and very light\n"
     "                       pixels\n"
     "  --help               show this text\n"
+    "  --version            show the version\n"
     "\n"
     "A file that cannot be read is reported on standard error and the others\n"
     "are still processed. Exit status: 0 when every file gave a colour, 1 when\n"
@@ -66,6 +74,9 @@ int RunHueglassColor(std::span<const std::string> args, IFileSystem& files, IPla
         } else if (arg == "--help" || arg == "-h" || arg == "-?" || arg == "/?") {
             output.out(std::string(Usage) + "\n" + std::string(Help));
             return 0;
+        } else if (arg == "--version") {
+            output.out(std::string(Version));
+            return 0;
         } else if (arg == "--average") {
             average = true;
         } else if (arg == "--ignore-dark-light") {
@@ -83,6 +94,11 @@ int RunHueglassColor(std::span<const std::string> args, IFileSystem& files, IPla
     int status = 0;
     for (const std::string& name : names) {
         const std::filesystem::path path(std::u8string(name.begin(), name.end()));
+        if (files.DirectoryExists(path)) {
+            output.err("hueglass-color: " + name + ": is a folder, not a picture file\n");
+            status = 1;
+            continue;
+        }
         const PictureResult picture = LoadWallpaperBitmap(files, path, platform);
         if (!picture) {
             output.err("hueglass-color: " + name + ": " + picture.error + "\n");

@@ -49,6 +49,15 @@ void Colorizer::SetCompositionColor(TColor AColor, std::int32_t nIntensity, bool
     if (!composition_.IsCompositionEnabled() || !composition_.HasColorizationParams())
         return;
 
+    // The engine's record is read first so that what this call does not set
+    // (transparency, reflection, balance) is written back unchanged. When it
+    // cannot be read, writing a record of zeros would wipe those settings, so
+    // nothing is written at all, and the colour on screen, as the program
+    // knows it, stays the one it was.
+    TDwmColorizationParams params{};
+    if (!composition_.GetColorizationParams(params))
+        return;
+
     if (bStoreClastColor && options_().ColorizeSysColors) {
         // A TColor is already the platform's COLORREF: passed on as it came.
         for (int element : AccentSysColors)
@@ -60,24 +69,15 @@ void Colorizer::SetCompositionColor(TColor AColor, std::int32_t nIntensity, bool
     if (bStoreClastColor)
         LastAeroColor = AColor;
 
-    const std::uint32_t color = ColorToArgb(AColor, 0); // 0x00RRGGBB; a top byte is dropped
-
-    // The engine's record is read first so that what this call does not set
-    // (transparency, reflection, balance) is written back unchanged. When it
-    // cannot be read, writing a record of zeros would wipe those settings, so
-    // the engine is left alone; the accent preference below still follows.
-    TDwmColorizationParams params{};
-    if (composition_.GetColorizationParams(params)) {
-        params.Afterglow = static_cast<std::uint32_t>(nIntensity);
-        params.ColorBalance = static_cast<std::uint32_t>(nIntensity);
-        if (nTransparent >= 0) {
-            params.OpaqueBlend = nTransparent == 0 ? 0xFFFFFFFFu : 0u;
-            if (nTransValue >= 0)
-                params.BlurBalance = static_cast<std::uint32_t>(nTransValue);
-        }
-        params.Color = color;
-        composition_.SetColorizationParams(params);
+    params.Afterglow = static_cast<std::uint32_t>(nIntensity);
+    params.ColorBalance = static_cast<std::uint32_t>(nIntensity);
+    if (nTransparent >= 0) {
+        params.OpaqueBlend = nTransparent == 0 ? 0xFFFFFFFFu : 0u;
+        if (nTransValue >= 0)
+            params.BlurBalance = static_cast<std::uint32_t>(nTransValue);
     }
+    params.Color = ColorToArgb(AColor, 0); // 0x00RRGGBB; a top byte is dropped
+    composition_.SetColorizationParams(params);
 
     // A trial colour (not stored) leaves the preference at the colour shown.
     composition_.SetAccentColorPreference(LastAeroColor, LastAeroColor);

@@ -37,6 +37,54 @@ TEST_F(Shell, SecondCopySignalsTheFirstAndEndsWithoutTouchingAnyFile) {
     EXPECT_FALSE(::IsWindowVisible(main)) << "the main window must stay hidden";
 }
 
+// Messages of the given number that reached a window of the main window's
+// class in this process.
+int g_secondInstanceMessages = 0;
+
+LRESULT CALLBACK StandInProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == 0x042D)
+        ++g_secondInstanceMessages;
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST_F(Shell, SecondCopyPostsItsMessageToTheRunningCopysWindowAndEnds) {
+    // This process plays the running copy: it owns the mutex and a window of
+    // the main window's class.
+    const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, L"BmTrayHueglassWnd");
+    ASSERT_NE(mutex, nullptr);
+    ASSERT_NE(::GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "a copy of the program is running";
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = StandInProc;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"TFrmHueglassMain";
+    ASSERT_NE(::RegisterClassW(&windowClass), 0);
+    const HWND standIn = ::CreateWindowExW(0, L"TFrmHueglassMain", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                           windowClass.hInstance, nullptr);
+    ASSERT_NE(standIn, nullptr);
+    g_secondInstanceMessages = 0;
+
+    App second(folder_.exe());
+    std::optional<DWORD> exitCode;
+    const bool ended = WaitFor([&] {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&msg);
+        return (exitCode = second.WaitExit(0ms)).has_value();
+    });
+    EXPECT_TRUE(ended) << "the second copy did not end";
+    EXPECT_EQ(exitCode, 0u);
+    // A message posted before the copy ended is in the queue by now.
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        ::DispatchMessageW(&msg);
+    EXPECT_EQ(g_secondInstanceMessages, 1) << "the running copy's window got no message 0x042D";
+    EXPECT_FALSE(fs::exists(SettingsFile()));
+
+    ::DestroyWindow(standIn);
+    ::UnregisterClassW(L"TFrmHueglassMain", windowClass.hInstance);
+    ::CloseHandle(mutex);
+}
+
 TEST_F(Shell, CloseMessageOnlyHidesAndExitSavesEveryKeyThenFreesTheMutex) {
     {
         App app(folder_.exe());

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
+
 #include <array>
 #include <cstring>
 #include <fstream>
@@ -16,6 +18,58 @@ namespace fs = std::filesystem;
 
 constexpr WORD kExit = 1009;
 constexpr UINT kTrayCallback = WM_APP + 1;
+const wchar_t kLightThemeKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+
+// The icon added last.
+HWND LastTrayIcon() {
+    const auto icons = VisibleTrayIcons();
+    return icons.empty() ? nullptr : icons.back();
+}
+
+// What the screen shows inside a window, pixel by pixel.
+std::vector<COLORREF> PixelsOf(HWND window) {
+    RECT box{};
+    if (!window || !::GetWindowRect(window, &box))
+        return {};
+    std::vector<COLORREF> pixels;
+    HDC screen = ::GetDC(nullptr);
+    for (LONG y = box.top; y < box.bottom; ++y)
+        for (LONG x = box.left; x < box.right; ++x)
+            pixels.push_back(::GetPixel(screen, x, y));
+    ::ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// The shell's record of the program's icon (the main window's icon 1).
+NOTIFYICONDATAW IconOf(HWND main, UINT flags) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = main;
+    data.uID = 1;
+    data.uFlags = flags;
+    return data;
+}
+
+// A solid red icon, unlike any of the program's.
+HICON RedIcon() {
+    const int size = ::GetSystemMetrics(SM_CXSMICON);
+    std::vector<std::uint32_t> bits(static_cast<std::size_t>(size * size), 0xFFFF0000);
+    std::vector<std::uint8_t> mask(static_cast<std::size_t>(size * size / 8 + 64), 0);
+    HBITMAP colour = ::CreateBitmap(size, size, 1, 32, bits.data());
+    HBITMAP maskBitmap = ::CreateBitmap(size, size, 1, 1, mask.data());
+    ICONINFO parts{TRUE, 0, 0, maskBitmap, colour};
+    HICON icon = ::CreateIconIndirect(&parts);
+    ::DeleteObject(colour);
+    ::DeleteObject(maskBitmap);
+    return icon;
+}
+
+bool MostlyRed(const std::vector<COLORREF>& pixels) {
+    std::size_t red = 0;
+    for (const COLORREF p : pixels)
+        red += p == RGB(255, 0, 0) ? 1 : 0;
+    return !pixels.empty() && red * 2 > pixels.size();
+}
 
 // The popup menu window of the process, if one is open.
 HWND OpenMenuOf(DWORD pid) {
@@ -64,8 +118,7 @@ protected:
     fs::path ColourFilePath() const { return DataFolder() / L"CustomColorCache.Settings"; }
 
     WineVersion version_{L"win10"};
-    RegistryValue lightTheme_{L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize",
-                              L"SystemUsesLightTheme"};
+    RegistryValue lightTheme_{kLightThemeKey, L"SystemUsesLightTheme"};
     TestFolder folder_;
 };
 
@@ -159,6 +212,103 @@ TEST_F(Tray, WithoutRememberedColoursTheColourFileIsNeverTouched) {
     app.Command(main, kExit);
     ASSERT_EQ(app.WaitExit(), 0u);
     EXPECT_EQ(ReadBytes(ColourFilePath()), foreign);
+}
+
+TEST_F(Tray, TheIconIsAddedAgainWhenTheTaskbarIsCreatedAgain) {
+    const int before = TrayIconCount();
+    App app(folder_.exe());
+    const HWND main = app.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return TrayIconCount() == before + 1; })) << "no icon was added to the tray";
+
+    // A new taskbar knows no icons: the old one's is gone, then the new one
+    // announces itself.
+    NOTIFYICONDATAW data = IconOf(main, 0);
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &data));
+    ASSERT_TRUE(WaitFor([&] { return TrayIconCount() == before; }));
+    ::PostMessageW(main, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return TrayIconCount() == before + 1; })) << "the icon did not come back";
+
+    app.Command(main, kExit);
+    EXPECT_EQ(app.WaitExit(), 0u);
+}
+
+TEST_F(Tray, TheIconIsDrawnAgainAfterAChangeOfResolution) {
+    App app(folder_.exe());
+    const HWND main = app.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    HWND icon = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (icon = LastTrayIcon()) != nullptr; })) << "no icon was added to the tray";
+
+    // Another image in the program's place, so that its own coming back shows.
+    NOTIFYICONDATAW data = IconOf(main, NIF_ICON);
+    data.hIcon = RedIcon();
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_MODIFY, &data));
+    ASSERT_TRUE(WaitFor([&] { return MostlyRed(PixelsOf(icon)); })) << "the stand-in image never showed";
+    ::DestroyIcon(data.hIcon);
+
+    ::PostMessageW(main, WM_DPICHANGED, MAKEWPARAM(144, 144), 0);
+    // The program waits for the shell to settle (5 s) before drawing it.
+    EXPECT_TRUE(WaitFor([&] { return !MostlyRed(PixelsOf(icon)); }, 30s)) << "the icon was not drawn again";
+
+    app.Command(main, kExit);
+    EXPECT_EQ(app.WaitExit(), 0u);
+}
+
+// Dark pixels of the icon: the light theme's variant is a dark glyph (for a
+// light taskbar), the dark theme's a white one.
+std::size_t DarkPixels(const std::vector<COLORREF>& pixels) {
+    std::size_t dark = 0;
+    for (const COLORREF p : pixels)
+        dark += GetRValue(p) + GetGValue(p) + GetBValue(p) < 200 ? 1 : 0;
+    return dark;
+}
+
+TEST_F(Tray, SwitchingWindowsBetweenLightAndDarkChangesTheIconAtOnce) {
+    App app(folder_.exe());
+    const HWND main = app.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    HWND icon = nullptr;
+    std::size_t lightGlyph = 0;
+    ASSERT_TRUE(WaitFor([&] {
+        icon = LastTrayIcon();
+        lightGlyph = DarkPixels(PixelsOf(icon));
+        return lightGlyph > 20;
+    })) << "the light theme's dark glyph never showed";
+
+    const auto themeChanged = [&](DWORD lightTheme) {
+        lightTheme_.SetDword(lightTheme);
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(main, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"),
+                              SMTO_ABORTIFHUNG, 5000, &ignored);
+    };
+    themeChanged(0);
+    EXPECT_TRUE(WaitFor([&] { return DarkPixels(PixelsOf(icon)) * 4 < lightGlyph; }))
+        << "the icon kept its light-theme variant";
+    ScreenshotIfAsked(L"tray-dark-theme.bmp");
+    themeChanged(1);
+    EXPECT_TRUE(WaitFor([&] { return DarkPixels(PixelsOf(icon)) * 4 >= lightGlyph * 3; }))
+        << "the light-theme variant did not come back";
+
+    app.Command(main, kExit);
+    EXPECT_EQ(app.WaitExit(), 0u);
+}
+
+TEST_F(Tray, DoubleClickBringsTheProgramForward) {
+    // An action outside the three: the double click launches nothing.
+    Settings(L"DoubleClickAction", L"7");
+    App app(folder_.exe());
+    const HWND main = app.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return LastTrayIcon() != nullptr; }));
+    ASSERT_NE(::GetForegroundWindow(), main);
+    ::PostMessageW(main, kTrayCallback, 1, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == main; })) << "the program did not come forward";
+    EXPECT_TRUE(WindowsOf(app.pid(), L"#32770").empty()) << "something opened";
+    EXPECT_TRUE(app.Running());
+
+    app.Command(main, kExit);
+    EXPECT_EQ(app.WaitExit(), 0u);
 }
 
 } // namespace

@@ -6,6 +6,9 @@
 
 #include <shellapi.h>
 
+#include <cwchar>
+#include <string_view>
+
 namespace hg::win32 {
 
 namespace {
@@ -71,6 +74,14 @@ LRESULT MainWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         // timer instead of blocking the thread for the wait.
         Enable(TimerId::DpiSettle);
         return 0;
+    case WM_SETTINGCHANGE:
+        // lParam names the area that changed ("ImmersiveColorSet" for the
+        // light or dark theme), or is null.
+        if (lParam != 0) {
+            const auto* area = reinterpret_cast<const wchar_t*>(lParam);
+            form_.SettingChanged(std::wstring_view(area, ::wcsnlen(area, 256)));
+        }
+        break; // then the standard handling
     case WM_CLOSE:
         // Closing the hidden window only hides it; "E&xit" ends the program.
         ::ShowWindow(hwnd(), SW_HIDE);

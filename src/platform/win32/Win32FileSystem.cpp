@@ -10,13 +10,32 @@ namespace hg::win32 {
 
 namespace {
 
+// The path made absolute (against the current folder), so that its first
+// letter is its drive; empty when it cannot be.
+std::wstring FullPath(const std::filesystem::path& path) {
+    const std::wstring& text = path.native();
+    if (text.empty())
+        return {};
+    const DWORD size = ::GetFullPathNameW(text.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        return {};
+    std::wstring full(size, L'\0');
+    const DWORD length = ::GetFullPathNameW(text.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size)
+        return {};
+    full.resize(length);
+    return full;
+}
+
 // Existence by attributes, after the drive-ready test: an empty removable
 // drive must count as "absent", not bring up "There is no disk in the drive".
+// The drive is that of the full path: a relative name such as "wall.png"
+// does not name drive W:.
 DWORD Attributes(const std::filesystem::path& path) {
-    const std::wstring& text = path.native();
-    if (text.empty() || !IsDriveReady(text.front()))
+    const std::wstring full = FullPath(path);
+    if (full.empty() || !IsDriveReady(full.front()))
         return INVALID_FILE_ATTRIBUTES;
-    return ::GetFileAttributesW(text.c_str());
+    return ::GetFileAttributesW(full.c_str());
 }
 
 } // namespace
@@ -48,7 +67,7 @@ bool Win32FileSystem::DirectoryExists(const std::filesystem::path& path) {
 bool Win32FileSystem::CreateDirectories(const std::filesystem::path& path) {
     // The shell's call makes the missing parents too; it is far smaller than
     // the standard library's, which pulls in the whole of iostreams.
-    const std::wstring full = path.native();
+    const std::wstring full = FullPath(path);
     if (!full.empty() && IsDriveReady(full.front()))
         ::SHCreateDirectoryExW(nullptr, full.c_str(), nullptr);
     return DirectoryExists(path);

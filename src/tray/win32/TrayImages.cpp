@@ -116,8 +116,10 @@ UniqueBitmap MenuBitmapOf(HICON icon, std::optional<COLORREF> background) {
             std::fill(mask.begin(), mask.end(), 0);
         for (std::size_t i = 0; i < count; ++i)
             colour[i] = (mask[i] & 0x00FFFFFF) != 0 ? 0 : (colour[i] | 0xFF000000);
-    } else if (background) {
-        // Icons store straight alpha: blend each pixel over the background.
+    }
+    if (background) {
+        // Icons store straight alpha: blend each pixel over the background
+        // (where the mask leaves a pixel uncovered, the background shows).
         const std::uint32_t under[3] = {GetBValue(*background), GetGValue(*background), GetRValue(*background)};
         for (auto& p : colour) {
             const std::uint32_t a = p >> 24;
@@ -142,6 +144,10 @@ UniqueBitmap MenuBitmapOf(HICON icon, std::optional<COLORREF> background) {
         return {};
     std::memcpy(bits, colour.data(), count * 4);
     return bitmap;
+}
+
+UniqueBitmap MenuItemBitmap(HICON icon, bool classicMenus) {
+    return MenuBitmapOf(icon, classicMenus ? std::optional<COLORREF>(::GetSysColor(COLOR_MENU)) : std::nullopt);
 }
 
 } // namespace hg::win32

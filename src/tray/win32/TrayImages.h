@@ -33,5 +33,8 @@ bool ClassicMenus();
 // A 32-bit bitmap with premultiplied alpha, as menus show item images; or,
 // for menus that do not blend, the icon laid over an opaque background.
 UniqueBitmap MenuBitmapOf(HICON icon, std::optional<COLORREF> background = std::nullopt);
+// The bitmap a menu item receives for an icon: premultiplied for menus that
+// blend (Windows), laid over the menu colour for classic ones (Wine).
+UniqueBitmap MenuItemBitmap(HICON icon, bool classicMenus);
 
 } // namespace hg::win32

@@ -270,9 +270,7 @@ void Win32Tray::ShowMenu() {
                 measured_ = &item;
             } else if (item.image != MenuImage::None) {
                 const UniqueIcon icon = LoadSizedIcon(ResourceIdOf(item.image), imageSize);
-                const auto background = ClassicMenus() ? std::optional<COLORREF>(::GetSysColor(COLOR_MENU))
-                                                       : std::nullopt;
-                if (UniqueBitmap bitmap = MenuBitmapOf(icon.get(), background)) {
+                if (UniqueBitmap bitmap = MenuItemBitmap(icon.get(), ClassicMenus())) {
                     info.fMask |= MIIM_BITMAP;
                     info.hbmpItem = bitmap.get();
                     menuBitmaps_.push_back(std::move(bitmap));

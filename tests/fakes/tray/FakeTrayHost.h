@@ -23,8 +23,7 @@ public:
     void SetTrayIcon(TrayImage image) override { icons.push_back(image); }
     void SetTrayTip(const std::wstring& text) override { tip = text; }
     void ShowTrayBalloon(const std::wstring& title, const std::wstring& text) override {
-        if (visible)
-            balloons.emplace_back(title, text);
+        balloons.emplace_back(title, text);
     }
     void SetPersonalizeImage(const std::wstring& file) override { personalizeImage = file; }
     void BringToForeground() override { ++foregrounds; }

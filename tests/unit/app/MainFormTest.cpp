@@ -83,6 +83,13 @@ TEST_F(MainFormTest, CompositionOffWarnsAndActsOnEachAnswer) {
         EXPECT_EQ(host.deferredStarts, 1);
         EXPECT_FALSE(form.IniFileName().empty());
         EXPECT_EQ(form.state() == MainForm::State::Refused, c.button == 3);
+        // The deferred start is already queued when "&Cancel" posts the quit,
+        // and may still be handled: then it must start nothing.
+        tray = {};
+        timers.enabled.clear();
+        form.DeferredStart();
+        EXPECT_EQ(tray.visible, c.button != 3) << "button " << c.button;
+        EXPECT_EQ(timers.enabled.empty(), c.button == 3) << "button " << c.button;
     }
 }
 

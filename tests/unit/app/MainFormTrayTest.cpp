@@ -110,7 +110,7 @@ TEST_F(MainFormTray, DoubleClickBringsTheProgramForwardAndRunsTheChosenCommand) 
     EXPECT_FALSE(tray.shell.back().ownedByMainWindow);
 }
 
-TEST_F(MainFormTray, SecondCopyShowsTheBalloonOnceTheIconIsVisible) {
+TEST_F(MainFormTray, SecondCopyShowsTheBalloonOnlyOnceTheIconIsVisible) {
     MainForm& form = Start();
     form.SecondInstance();
     EXPECT_TRUE(tray.balloons.empty());
@@ -118,6 +118,34 @@ TEST_F(MainFormTray, SecondCopyShowsTheBalloonOnceTheIconIsVisible) {
     form.SecondInstance();
     EXPECT_EQ(tray.balloons,
               (std::vector<std::pair<std::wstring, std::wstring>>{{L"Hueglass", L"Hueglass is running"}}));
+}
+
+TEST_F(MainFormTray, SwitchingBetweenLightAndDarkChoosesTheIconAgainAtOnce) {
+    const std::pair<std::wstring, std::wstring> light{
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize", L"SystemUsesLightTheme"};
+    registry.dwords[light] = 1;
+    MainForm& form = Start();
+    form.DeferredStart();
+    ASSERT_EQ(tray.icons.back(), TrayImage::Win10b);
+
+    registry.dwords[light] = 0;
+    form.SettingChanged(L"Environment");
+    EXPECT_EQ(tray.icons.back(), TrayImage::Win10b) << "another setting changed the icon";
+    form.SettingChanged(L"ImmersiveColorSet");
+    EXPECT_EQ(tray.icons.back(), TrayImage::Win10w);
+    registry.dwords[light] = 1;
+    form.SettingChanged(L"ImmersiveColorSet");
+    EXPECT_EQ(tray.icons.back(), TrayImage::Win10b);
+}
+
+TEST_F(MainFormTray, TheIconIsDrawnAgainOnceAChangeOfResolutionHasSettled) {
+    MainForm& form = Start();
+    form.DeferredStart();
+    tray.icons.clear();
+    timers.Enable(TimerId::DpiSettle);
+    form.OnTimer(TimerId::DpiSettle);
+    EXPECT_EQ(tray.icons.size(), 1u);
+    EXPECT_FALSE(timers.IsEnabled(TimerId::DpiSettle)) << "a one-shot timer";
 }
 
 TEST_F(MainFormTray, RememberedColourIsSavedResetAndWrittenAtExit) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 namespace hg {
@@ -130,6 +131,13 @@ TEST_F(MainLoopTest, BeforeWindowsTenANewWallpaperFadesInAtOnce) {
         f.OnTimer(TimerId::Anime);
     EXPECT_GT(composition.written.size(), before + 1);
     EXPECT_EQ(composition.written.back().Color, Engine(ColourOf(kWallA)));
+
+    // The tick noted the file's age: the same wallpaper does not fade in
+    // again at the next tick.
+    const std::size_t faded = composition.written.size();
+    f.OnTimer(TimerId::Background);
+    EXPECT_FALSE(timers.IsEnabled(TimerId::Anime));
+    EXPECT_EQ(composition.written.size(), faded);
 }
 
 TEST_F(MainLoopTest, AnUnreadablePictureChangesNoColourButIsNotTriedAgain) {
@@ -228,6 +236,83 @@ TEST_F(MainLoopTest, EnabledCommandStopsAndRestartsTheLoopAndSavesTheState) {
     // The first tick after switching on handles the wallpaper again.
     f.OnTimer(TimerId::Background);
     EXPECT_TRUE(timers.IsEnabled(TimerId::WallpaperSettle));
+}
+
+TEST_F(MainLoopTest, SwitchingOnAgainHandlesTheUnchangedWallpaperOnceMoreAtTheFirstTick) {
+    MainForm& f = Start();
+    f.MenuEnabledClick();
+    f.MenuEnabledClick();
+    const std::size_t afterOn = composition.written.size();
+    f.OnTimer(TimerId::Background);
+    ASSERT_TRUE(timers.IsEnabled(TimerId::WallpaperSettle)) << "the unchanged wallpaper was not handled again";
+    f.OnTimer(TimerId::WallpaperSettle);
+    EXPECT_EQ(composition.written.size(), afterOn + 1);
+    EXPECT_EQ(composition.written.back().Color, Engine(ColourOf(kWallA)));
+}
+
+TEST_F(MainLoopTest, SwitchedOffTheColourOnScreenIsAppliedAgainAsTheColourShown) {
+    // With system colours on, only a colour recorded as shown reaches them.
+    profile.values[L"C:\\Users\\me\\AppData\\Roaming\\Brenmoor\\Hueglass\\Hueglass.Settings"] = {
+        {L"ColorizeSysColors", L"1"}};
+    MainForm& f = Start();
+    const TColor shown = f.colorizer().LastAeroColor;
+    composition.calls.clear();
+    f.MenuEnabledClick();
+    EXPECT_EQ(composition.calls.front(), "sys 13=" + fakes::FakeComposition::Hex(shown));
+    EXPECT_NE(std::find(composition.calls.begin(), composition.calls.end(), "broadcast"), composition.calls.end());
+    EXPECT_EQ(composition.written.back().Color, Engine(shown));
+}
+
+// A picture for which a colour was remembered by hand, and another one.
+class RememberedColourTest : public MainLoopTest {
+protected:
+    static constexpr TColor kRemembered = 0x00123456;
+    const std::wstring kWallB = L"C:\\Wall\\b.bmp";
+    MainForm& StartRemembering(bool remember) {
+        profile.values[L"C:\\Users\\me\\AppData\\Roaming\\Brenmoor\\Hueglass\\Hueglass.Settings"] = {
+            {L"RememberCustomColors", remember ? L"1" : L"0"}};
+        SetPicture(kWallB, 0x10, 0xC0, 0x40, 0x5A210001);
+        form = NewForm();
+        form->FormCreate();
+        // Entry 0 belongs to another wallpaper (b.bmp), entry 1 to a.bmp.
+        const auto entryOf = [&](const std::wstring& path, std::uint8_t r, std::uint8_t g, std::uint8_t b,
+                                 TColor colour) {
+            const TColor corner = RgbColor(r, g, b);
+            return TImgColorHist{corner, corner, corner, corner, colour,
+                                 static_cast<std::int32_t>(files.files[path].bytes.size())};
+        };
+        form->CustomColorList.Append(L"Na", entryOf(kWallB, 0x10, 0xC0, 0x40, 0x00ABCDEF));
+        form->CustomColorList.Append(L"Na", entryOf(kWallA, 0x20, 0x90, 0xE0, kRemembered));
+        form->DeferredStart();
+        return *form;
+    }
+};
+
+TEST_F(RememberedColourTest, TheColourMemoryIsConsultedOnlyWithTheOptionOn) {
+    for (const bool remember : {true, false}) {
+        composition.written.clear();
+        MainForm& f = StartRemembering(remember);
+        ASSERT_EQ(composition.written.size(), 1u);
+        EXPECT_EQ(composition.written[0].Color, Engine(remember ? kRemembered : ColourOf(kWallA)))
+            << "remember " << remember;
+        const TrayMenuItem& reset = f.TrayMenu[TrayItem::MnuClearCurrentManualColor];
+        EXPECT_EQ(reset.visible, remember);
+        if (remember) {
+            EXPECT_EQ(reset.hint, L"1");
+        }
+    }
+}
+
+TEST_F(RememberedColourTest, ResetIsHiddenOnceAPictureGivesTheColour) {
+    MainForm& f = StartRemembering(true);
+    ASSERT_TRUE(f.TrayMenu[TrayItem::MnuClearCurrentManualColor].visible);
+    // a.bmp is replaced by a picture that nobody chose a colour for.
+    SetPicture(kWallA, 0xF0, 0x30, 0x10, 0x5A210002);
+    f.OnTimer(TimerId::Background);
+    f.OnTimer(TimerId::WallpaperSettle);
+    EXPECT_EQ(composition.written.back().Color, Engine(ColourOf(kWallA)));
+    EXPECT_FALSE(f.TrayMenu[TrayItem::MnuClearCurrentManualColor].visible)
+        << "a stale Reset Manual Color would delete entry 1, another picture's colour";
 }
 
 TEST_F(MainLoopTest, ExitArrivingWhileTheFirstColourIsMadeEndsEverything) {

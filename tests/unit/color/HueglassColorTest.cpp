@@ -67,6 +67,21 @@ TEST_F(HueglassColorTool, FailedFilesAreReportedAndTheRestStillPrinted) {
     EXPECT_NE(run.err.find("none.jpg: no such file"), std::string::npos) << run.err;
 }
 
+TEST_F(HueglassColorTool, AFolderIsReportedAsAFolder) {
+    const ToolRun run = RunTool({folder.Path().string(), sea});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "#003CBE\t0x00BE3C00\t" + sea + "\n");
+    EXPECT_EQ(run.err, "hueglass-color: " + folder.Path().string() + ": is a folder, not a picture file\n");
+}
+
+TEST_F(HueglassColorTool, VersionIsPrintedAlone) {
+    const ToolRun run = RunTool({"--version", sea});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.out.starts_with("hueglass-color ")) << run.out;
+    EXPECT_NE(run.out.find_first_of("0123456789"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find(sea), std::string::npos);
+}
+
 TEST_F(HueglassColorTool, UsageErrorsAndHelp) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{}, {"--average"}, {"--ignore-dark-light", sea}, {"--bogus", sea}}) {

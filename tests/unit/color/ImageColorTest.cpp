@@ -76,6 +76,9 @@ const BandCase BandCases[] = {
     {"a band of lightness 65..75 only yields its last colour in key order",
      {Rgb(112, 27, 27), Rgb(112, 33, 27), Rgb(112, 30, 27)},
      Rgb(112, 33, 27)},
+    {"the best colour is the darkest of lightness 76 or more (75, 76 and 95 here)",
+     {Rgb(130, 20, 20), Rgb(132, 20, 20), Rgb(170, 20, 20)},
+     Rgb(132, 20, 20)},
     {"lightness 64 is excluded", {Rgb(128, 0, 0), Grey10, Grey20}, Grey10},
     {"lightness 64.5 rounds to 64 and is excluded", {Rgb(129, 0, 0), Grey10, Grey20}, Grey10},
     {"lightness 65 is included", {Rgb(130, 0, 0), Grey10, Grey20}, Rgb(130, 0, 0)},
@@ -92,6 +95,12 @@ const BandCase BandCases[] = {
     {"no band member: the middle distinct colour", {Grey10, Grey20, Rgb(30, 30, 30), Rgb(250, 250, 250)},
      Rgb(30, 30, 30)},
 };
+
+TEST(PredominantColor, BestColourBoundaryFixtureHasTheLightnessItClaims) {
+    EXPECT_EQ(ColorToHslScaled(Rgb(130, 20, 20)).L, 75);
+    EXPECT_EQ(ColorToHslScaled(Rgb(132, 20, 20)).L, 76);
+    EXPECT_EQ(ColorToHslScaled(Rgb(170, 20, 20)).L, 95);
+}
 
 TEST(PredominantColor, BandsAndThresholds) {
     for (const BandCase& c : BandCases) {

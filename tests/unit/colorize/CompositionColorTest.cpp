@@ -117,13 +117,17 @@ TEST_F(CompositionColorTest, CompositionSwitchedOffMidRunStopsColoursAndLastAero
     EXPECT_EQ(colorizer.LastAeroColor, 0x00000011u);
 }
 
-TEST_F(CompositionColorTest, UnreadableRecordIsNotOverwrittenButTheColourStillCounts) {
+TEST_F(CompositionColorTest, UnreadableRecordChangesNothingNotEvenTheColourBelievedOnScreen) {
     // Writing back a zeroed record would wipe the user's transparency and
-    // balance settings; the engine is left alone instead.
+    // balance settings; the engine is left alone instead, and so the colour
+    // on screen is still the one applied before.
+    options.ColorizeSysColors = true;
+    colorizer.SetCompositionColor(0x00000011, 70, true, -1, -1);
+    engine.calls.clear();
     engine.getFails = true;
     colorizer.SetCompositionColor(0x00123456, 70, true, -1, -1);
-    EXPECT_THAT(engine.calls, ElementsAre("accent 0x00123456,0x00123456"));
-    EXPECT_EQ(colorizer.LastAeroColor, 0x00123456u);
+    EXPECT_THAT(engine.calls, IsEmpty());
+    EXPECT_EQ(colorizer.LastAeroColor, 0x00000011u);
     EXPECT_EQ(colorizer.ReadCompositionColor(), DefaultAccentColor);
 }
 
