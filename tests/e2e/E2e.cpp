@@ -34,7 +34,7 @@ fs::path BuiltFile(const wchar_t* name) {
 
 } // namespace
 
-TestFolder::TestFolder(bool withDwmDouble) {
+TestFolder::TestFolder(bool withDwmDouble, bool withVersionDouble) {
     wchar_t temp[MAX_PATH + 1];
     ::GetTempPathW(MAX_PATH + 1, temp);
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -49,6 +49,8 @@ TestFolder::TestFolder(bool withDwmDouble) {
     fs::copy_file(BuiltFile(L"Hueglass.exe"), exe(), fs::copy_options::overwrite_existing);
     if (withDwmDouble && fs::exists(BuiltFile(L"dwmapi.dll")))
         fs::copy_file(BuiltFile(L"dwmapi.dll"), path_ / L"dwmapi.dll", fs::copy_options::overwrite_existing);
+    if (withVersionDouble)
+        fs::copy_file(BuiltFile(L"version.dll"), path_ / L"version.dll", fs::copy_options::overwrite_existing);
 }
 
 TestFolder::~TestFolder() {
@@ -246,6 +248,22 @@ WineVersion::WineVersion(const wchar_t* version) {
 }
 
 WineVersion::~WineVersion() { ::RegDeleteTreeW(HKEY_CURRENT_USER, kAppDefaults); }
+
+OlderWindows::OlderWindows(const wchar_t* wineVersion, const wchar_t* kernelVersion)
+    : version_(wineVersion), kernelVersion_(kernelVersion) {
+    // The version.dll beside the program, not Wine's own. Set for the program
+    // in the registry (removed with the Windows version): measured under Wine
+    // 8, WINEDLLOVERRIDES in the environment of a program started by another
+    // Wine process reached dwmapi.dll (loaded at run time) but not
+    // version.dll (imported).
+    const std::wstring key = std::wstring(kAppDefaults) + L"\\DllOverrides";
+    const wchar_t order[] = L"native,builtin";
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"version", REG_SZ, order, sizeof(order));
+}
+
+std::vector<std::wstring> OlderWindows::Environment() const {
+    return {L"WINEDLLOVERRIDES=dwmapi=n,b", L"HUEGLASS_KERNEL32_VERSION=" + kernelVersion_};
+}
 
 RegistryValue::RegistryValue(const wchar_t* key, const wchar_t* name) : key_(key), name_(name) {
     DWORD size = 0;

@@ -21,10 +21,10 @@ using namespace std::chrono_literals;
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 20s);
 
 // A folder of its own for each test, holding a copy of Hueglass.exe (and the
-// test double of dwmapi.dll when asked), removed at the end.
+// test doubles of dwmapi.dll and version.dll when asked), removed at the end.
 class TestFolder {
 public:
-    explicit TestFolder(bool withDwmDouble = true);
+    explicit TestFolder(bool withDwmDouble = true, bool withVersionDouble = false);
     ~TestFolder();
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path exe() const { return path_ / L"Hueglass.exe"; }
@@ -98,6 +98,22 @@ class WineVersion {
 public:
     explicit WineVersion(const wchar_t* version);
     ~WineVersion();
+};
+
+// What the program needs to see an older Windows through and through: the
+// version Wine reports to it ("win7", "win81") and, through the version.dll
+// test double (in the TestFolder, made with withVersionDouble), the same
+// version in kernel32.dll's version resource. Environment() gives the
+// variables App must start the program with.
+class OlderWindows {
+public:
+    OlderWindows(const wchar_t* wineVersion, const wchar_t* kernelVersion);
+    // The dwmapi.dll override and the kernel32 version asked for.
+    std::vector<std::wstring> Environment() const;
+
+private:
+    WineVersion version_;
+    std::wstring kernelVersion_;
 };
 
 // A string or DWORD value under HKEY_CURRENT_USER, restored (or removed) at

@@ -4,6 +4,7 @@
 
 #include <limits>
 #include <optional>
+#include <ostream>
 
 namespace hg {
 namespace {
@@ -26,6 +27,8 @@ struct PlacementCase {
     TaskbarEdge edge;
     Point expected;
 };
+
+void PrintTo(const PlacementCase& c, std::ostream* out) { *out << c.name; }
 
 class NearTray : public ::testing::TestWithParam<PlacementCase> {};
 
