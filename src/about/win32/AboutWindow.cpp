@@ -142,6 +142,8 @@ void TFrmAboutHueglass::ShowDownloadLabel() {
 }
 
 void TFrmAboutHueglass::OnLinkClick(int id, const std::wstring& link) {
+    if (!model_)
+        return;
     switch (id) {
     case IdLabelDownload:
         model_->LabelDownloadLinkClick(link);
@@ -186,7 +188,8 @@ bool TFrmAboutHueglass::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, IN
         return false;
     }
     case kUpdateResults:
-        model_->GetUpdate().DeliverResults();
+        if (model_)
+            model_->GetUpdate().DeliverResults();
         return true;
     case WM_ERASEBKGND: {
         // White, with the band in the button-face colour along the bottom.
@@ -207,7 +210,7 @@ bool TFrmAboutHueglass::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, IN
         const auto control = reinterpret_cast<HWND>(lParam);
         const bool inBand = control == LinkLabelPP;
         ::SetBkColor(dc, inBand ? ::GetSysColor(COLOR_BTNFACE) : RGB(255, 255, 255));
-        ::SetTextColor(dc, control == LabelDownloadText && model_->DownloadLabel().Grey() ? RGB(0x80, 0x80, 0x80)
+        ::SetTextColor(dc, control == LabelDownloadText && model_ && model_->DownloadLabel().Grey() ? RGB(0x80, 0x80, 0x80)
                                                                                            : ::GetSysColor(COLOR_WINDOWTEXT));
         result = reinterpret_cast<INT_PTR>(inBand ? ::GetSysColorBrush(COLOR_BTNFACE) : white_);
         return true;
@@ -215,7 +218,8 @@ bool TFrmAboutHueglass::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, IN
     case WM_DESTROY:
         // Checks still running are dropped: nothing is delivered to a
         // window that is gone, and their files are deleted.
-        model_->GetUpdate().Abandon();
+        if (model_)
+            model_->GetUpdate().Abandon();
         return false;
     default:
         return false;
