@@ -25,6 +25,7 @@ MainWindow::MainWindow(UniqueKernelHandle mutex)
     form_.AttachTray(tray_);
     form_.AttachAboutBox(*this);
     modalDialogs_.Attach(form_.Modals);
+    tray_.AttachModals(form_.Modals);
     // Errors that escape a handler appear in the program's own message box,
     // which "E&xit" can close like any other of its windows.
     SetErrorReporter([this](const std::wstring& text) { ShowError(text); });
