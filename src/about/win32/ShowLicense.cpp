@@ -99,34 +99,22 @@ void TFrmLicense::OnInit() {
     PopupMenu1 = ::CreatePopupMenu();
     ::AppendMenuW(PopupMenu1, MF_STRING, IdCopyText, L"&Copy Text");
 
-    switch (position_) {
-    case TPosition::poDesigned:
+    if (position_ == TPosition::poDesigned) {
         PlaceNearTray(hwnd());
-        break;
-    case TPosition::poOwnerFormCenter:
-    case TPosition::poMainFormCenter: {
-        // Centred on the owner (the screen when it has none or is hidden).
+    } else {
+        // Centred on the owner for the owner's and the main form's centre
+        // (on the work area when there is no visible owner), on the work
+        // area for the other positions.
         RECT area{};
         const HWND owner = ::GetWindow(hwnd(), GW_OWNER);
-        if (owner == nullptr || !::IsWindowVisible(owner) || !::GetWindowRect(owner, &area))
+        const bool onOwner = position_ == TPosition::poOwnerFormCenter || position_ == TPosition::poMainFormCenter;
+        if (!onOwner || owner == nullptr || !::IsWindowVisible(owner) || !::GetWindowRect(owner, &area))
             ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-        RECT box{};
-        ::GetWindowRect(hwnd(), &box);
-        const int x = area.left + ((area.right - area.left) - (box.right - box.left)) / 2;
-        const int y = area.top + ((area.bottom - area.top) - (box.bottom - box.top)) / 2;
-        ::SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        break;
-    }
-    default: {
-        RECT area{};
-        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
         RECT box{};
         ::GetWindowRect(hwnd(), &box);
         ::SetWindowPos(hwnd(), nullptr, area.left + ((area.right - area.left) - (box.right - box.left)) / 2,
                        area.top + ((area.bottom - area.top) - (box.bottom - box.top)) / 2, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        break;
-    }
     }
     ::SetFocus(bok);
 }
