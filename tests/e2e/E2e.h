@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -21,13 +22,18 @@ using namespace std::chrono_literals;
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 20s);
 
 // A folder of its own for each test, holding a copy of Hueglass.exe (and the
-// test doubles of dwmapi.dll and version.dll when asked), removed at the end.
+// test double of dwmapi.dll when asked), removed at the end.
 class TestFolder {
 public:
-    explicit TestFolder(bool withDwmDouble = true, bool withVersionDouble = false);
+    explicit TestFolder(bool withDwmDouble = true);
     ~TestFolder();
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path exe() const { return path_ / L"Hueglass.exe"; }
+    // Puts the test double of version.dll beside the program: loaded as
+    // native (Wine's DllOverrides for Hueglass.exe in the registry, as
+    // OlderWindows sets it) and with HUEGLASS_KERNEL_VERSION=6.3, the program
+    // sees the kernel of Windows 8.1 (Wine's always reads 10.0).
+    void AddVersionDouble();
 
 private:
     std::filesystem::path path_;
@@ -84,6 +90,15 @@ std::filesystem::path SettingsFile();
 std::optional<std::wstring> ReadIni(const std::filesystem::path& file, const wchar_t* key);
 std::string ReadFileText(const std::filesystem::path& file);
 
+// One colorization record as the test double of dwmapi.dll logs it.
+struct DwmRecord {
+    std::uint32_t color = 0; // 0x00RRGGBB
+    std::uint32_t afterglow = 0, balance = 0;
+};
+std::vector<DwmRecord> ReadDwmLog(const std::filesystem::path& log);
+// The records, one a line, for a failure message.
+std::string DescribeDwmLog(const std::vector<DwmRecord>& records);
+
 // Base of the end-to-end fixtures: the program's roaming data folder is
 // removed before and after each test, so every run starts with no settings.
 class ProgramTest : public ::testing::Test {
@@ -102,7 +117,7 @@ public:
 
 // What the program needs to see an older Windows through and through: the
 // version Wine reports to it ("win7", "win81") and, through the version.dll
-// test double (in the TestFolder, made with withVersionDouble), the same
+// test double (TestFolder::AddVersionDouble), the same
 // version in kernel32.dll's version resource. Environment() gives the
 // variables App must start the program with.
 class OlderWindows {

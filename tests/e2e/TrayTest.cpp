@@ -387,7 +387,8 @@ TEST_F(Tray, TheSystemStyleIconFollowsTheWindowsVersion) {
     for (const Case& c : {Case{L"win7", L"6.1.7601", IDI_WIN78}, Case{L"win10", L"10.0.19045", IDI_WIN10B},
                           Case{L"win81", L"6.3.9600", IDI_WIN78}}) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.wine)));
-        TestFolder folder(true, true);
+        TestFolder folder;
+        folder.AddVersionDouble();
         const OlderWindows windows(c.wine, c.kernel);
         const auto before = VisibleTrayIcons();
         App app(folder.exe(), windows.Environment());

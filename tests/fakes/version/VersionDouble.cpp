@@ -2,7 +2,7 @@
 // WINEDLLOVERRIDES=version=n,b, it lets a test choose the Windows version
 // that kernel32.dll's version resource reports (Wine's always reads 10.0):
 //
-// - HUEGLASS_KERNEL32_VERSION="major.minor[.build[.revision]]" (e.g. 6.1.7601)
+// - HUEGLASS_KERNEL_VERSION="major.minor[.build[.revision]]" (e.g. 6.1.7601)
 //   replaces the file and product version of the fixed part of kernel32.dll's
 //   version resource, as GetFileVersionInfo* (W and A, Ex or not) return it.
 //   Read on every call; unset or malformed, nothing is changed.
@@ -38,7 +38,7 @@ Fn Real(const char* name) {
 // The version asked for, as the fixed part's two 32-bit halves.
 bool AskedVersion(DWORD& ms, DWORD& ls) {
     wchar_t text[64];
-    const DWORD length = ::GetEnvironmentVariableW(L"HUEGLASS_KERNEL32_VERSION", text, 64);
+    const DWORD length = ::GetEnvironmentVariableW(L"HUEGLASS_KERNEL_VERSION", text, 64);
     if (length == 0 || length >= 64)
         return false;
     unsigned parts[4] = {0, 0, 0, 0};

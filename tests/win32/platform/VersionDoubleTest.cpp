@@ -14,8 +14,8 @@ namespace {
 
 class KernelVersion {
 public:
-    explicit KernelVersion(const wchar_t* version) { ::SetEnvironmentVariableW(L"HUEGLASS_KERNEL32_VERSION", version); }
-    ~KernelVersion() { ::SetEnvironmentVariableW(L"HUEGLASS_KERNEL32_VERSION", nullptr); }
+    explicit KernelVersion(const wchar_t* version) { ::SetEnvironmentVariableW(L"HUEGLASS_KERNEL_VERSION", version); }
+    ~KernelVersion() { ::SetEnvironmentVariableW(L"HUEGLASS_KERNEL_VERSION", nullptr); }
     KernelVersion(const KernelVersion&) = delete;
     KernelVersion& operator=(const KernelVersion&) = delete;
 };
