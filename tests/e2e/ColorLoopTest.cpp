@@ -4,6 +4,7 @@
 
 #include "color/ImageColor.h"
 #include "color/Wallpaper.h"
+#include "colorize/ColorMath.h"
 #include "platform/StdFileSystem.h"
 #include "unit/color/PictureFixtures.h"
 
@@ -20,33 +21,6 @@ namespace fs = std::filesystem;
 constexpr WORD kEnabled = 1004;
 constexpr WORD kResetManualColor = 1005;
 constexpr WORD kExit = 1009;
-
-struct Record {
-    std::uint32_t color = 0, afterglow = 0, balance = 0;
-};
-
-std::vector<Record> ReadLog(const fs::path& log) {
-    std::vector<Record> records;
-    std::ifstream in(log);
-    std::string line;
-    while (std::getline(in, line)) {
-        Record r;
-        if (std::sscanf(line.c_str(), "Color=0x%x Afterglow=%u ColorBalance=%u", &r.color, &r.afterglow,
-                        &r.balance) == 3)
-            records.push_back(r);
-    }
-    return records;
-}
-
-std::string Describe(const std::vector<Record>& records) {
-    std::string out;
-    char text[64];
-    for (const auto& r : records) {
-        std::snprintf(text, sizeof text, "  Color=0x%08X Afterglow=%u\n", r.color, r.afterglow);
-        out += text;
-    }
-    return out.empty() ? "  (no records)\n" : out;
-}
 
 // A wallpaper of two bands; the wider band's hue wins.
 test::Bytes Wallpaper(TColor wide, TColor narrow) {
@@ -97,20 +71,24 @@ protected:
         Touch(wallpaper_, minutesAhead);
     }
     std::vector<std::wstring> Environment() const {
-        return {L"WINEDLLOVERRIDES=dwmapi=n,b", L"HUEGLASS_DWM_LOG=" + log().wstring()};
+        std::vector<std::wstring> environment =
+            older_ ? older_->Environment() : std::vector<std::wstring>{L"WINEDLLOVERRIDES=dwmapi=n,b"};
+        environment.push_back(L"HUEGLASS_DWM_LOG=" + log().wstring());
+        return environment;
     }
     fs::path log() const { return folder_.path() / L"dwm.log"; }
     // Waits until the last record written carries this colour.
     bool WaitLastColor(std::uint32_t color, std::chrono::milliseconds timeout = 20s) {
         return WaitFor(
             [&] {
-                const auto records = ReadLog(log());
+                const auto records = ReadDwmLog(log());
                 return !records.empty() && records.back().color == color;
             },
             timeout);
     }
 
     WineVersion version_{L"win10"};
+    std::optional<OlderWindows> older_; // set by fixtures of an older Windows
     TestFolder folder_;
     RegistryValue wallpaperValue_{L"Control Panel\\Desktop", L"Wallpaper"};
     // The engine's form of the colour the program should make of bytes.
@@ -124,15 +102,17 @@ protected:
 TEST_F(ColorLoop, StartWritesTheWallpaperColourAndFollowsANewPicture) {
     const std::uint32_t first = Expected(firstPicture_);
     App app(folder_.exe(), Environment());
-    ASSERT_TRUE(WaitLastColor(first)) << "expected Color=" << std::hex << first << " in:\n" << Describe(ReadLog(log()));
-    const Record start = ReadLog(log()).back();
+    ASSERT_TRUE(WaitLastColor(first)) << "expected Color=" << std::hex << first << " in:\n"
+                                      << DescribeDwmLog(ReadDwmLog(log()));
+    const DwmRecord start = ReadDwmLog(log()).back();
     EXPECT_EQ(start.afterglow, 70u);
     EXPECT_EQ(start.balance, 70u);
 
     const std::uint32_t second = Expected(secondPicture_);
     Write(secondPicture_, 5);
     ASSERT_NE(second, first);
-    EXPECT_TRUE(WaitLastColor(second)) << "the new picture's colour was not written:\n" << Describe(ReadLog(log()));
+    EXPECT_TRUE(WaitLastColor(second)) << "the new picture's colour was not written:\n"
+                                       << DescribeDwmLog(ReadDwmLog(log()));
     // Wine has no accent colour entry point in uxtheme: the program runs on.
     EXPECT_TRUE(app.Running());
 }
@@ -142,23 +122,24 @@ TEST_F(ColorLoop, EnabledCommandStopsTheLoopAndStartsItAgain) {
     App app(folder_.exe(), Environment());
     const HWND main = app.WaitMainWindow();
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitLastColor(first)) << Describe(ReadLog(log()));
-    const std::size_t before = ReadLog(log()).size();
+    ASSERT_TRUE(WaitLastColor(first)) << DescribeDwmLog(ReadDwmLog(log()));
+    const std::size_t before = ReadDwmLog(log()).size();
 
     app.Command(main, kEnabled);
     // Off: the last colour is written once more.
-    ASSERT_TRUE(WaitFor([&] { return ReadLog(log()).size() == before + 1; })) << Describe(ReadLog(log()));
-    EXPECT_EQ(ReadLog(log()).back().color, first);
+    ASSERT_TRUE(WaitFor([&] { return ReadDwmLog(log()).size() == before + 1; }))
+        << DescribeDwmLog(ReadDwmLog(log()));
+    EXPECT_EQ(ReadDwmLog(log()).back().color, first);
     EXPECT_TRUE(WaitFor([&] { return ReadIni(SettingsFile(), L"AppEnabled") == L"0"; }));
 
     const std::uint32_t second = Expected(secondPicture_);
     Write(secondPicture_, 5);
     // While off, several polling intervals pass without a write.
-    EXPECT_FALSE(WaitFor([&] { return ReadLog(log()).size() > before + 1; }, 3500ms))
-        << "a colour was written while the loop was off:\n" << Describe(ReadLog(log()));
+    EXPECT_FALSE(WaitFor([&] { return ReadDwmLog(log()).size() > before + 1; }, 3500ms))
+        << "a colour was written while the loop was off:\n" << DescribeDwmLog(ReadDwmLog(log()));
 
     app.Command(main, kEnabled);
-    EXPECT_TRUE(WaitLastColor(second)) << Describe(ReadLog(log()));
+    EXPECT_TRUE(WaitLastColor(second)) << DescribeDwmLog(ReadDwmLog(log()));
     EXPECT_TRUE(WaitFor([&] { return ReadIni(SettingsFile(), L"AppEnabled") == L"1"; }));
 
     app.Command(main, kExit);
@@ -187,17 +168,68 @@ TEST_F(ColorLoop, ARememberedColourWinsUntilResetBringsTheExtractedColourBack) {
     App app(folder_.exe(), Environment());
     const HWND main = app.WaitMainWindow();
     ASSERT_NE(main, nullptr);
-    EXPECT_TRUE(WaitLastColor(0x00332211)) << "the remembered colour was not written:\n" << Describe(ReadLog(log()));
+    EXPECT_TRUE(WaitLastColor(0x00332211)) << "the remembered colour was not written:\n"
+                                           << DescribeDwmLog(ReadDwmLog(log()));
 
     const std::uint32_t extracted = Expected(firstPicture_);
     app.Command(main, kResetManualColor);
     EXPECT_TRUE(WaitLastColor(extracted)) << "reset did not bring the extracted colour back:\n"
-                                          << Describe(ReadLog(log()));
+                                          << DescribeDwmLog(ReadDwmLog(log()));
 
     app.Command(main, kExit);
     ASSERT_EQ(app.WaitExit(), 0u);
     // The entry is gone from the file at the save of the end.
     EXPECT_EQ(fs::file_size(DataFolder() / L"CustomColorCache.Settings"), 260u);
+}
+
+// Windows 7, as far as the program can tell: colours from the wallpaper fade.
+class ColorLoopOnWindows7 : public ColorLoop {
+protected:
+    void SetUp() override {
+        older_.emplace(L"win7", L"6.1.7601");
+        folder_.AddVersionDouble();
+        ColorLoop::SetUp();
+    }
+};
+
+TEST_F(ColorLoopOnWindows7, AWallpaperChangeFadesInThroughTheStepsBetweenTheTwoColours) {
+    const std::uint32_t first = Expected(firstPicture_);
+    App app(folder_.exe(), Environment());
+    // A fade ends with its target written twice (its last step, then the end).
+    const auto fadeEndedAt = [&](std::uint32_t color) {
+        const auto records = ReadDwmLog(log());
+        const std::size_t n = records.size();
+        return n >= 2 && records[n - 1].color == color && records[n - 2].color == color;
+    };
+    ASSERT_TRUE(WaitFor([&] { return fadeEndedAt(first); })) << "expected Color=" << std::hex << first << " twice at the end of:\n"
+                                                              << DescribeDwmLog(ReadDwmLog(log()));
+    const std::size_t before = ReadDwmLog(log()).size();
+
+    const std::uint32_t second = Expected(secondPicture_);
+    ASSERT_NE(second, first);
+    Write(secondPicture_, 5);
+    ASSERT_TRUE(WaitFor([&] { return ReadDwmLog(log()).size() >= before + 9 && fadeEndedAt(second); }))
+        << DescribeDwmLog(ReadDwmLog(log()));
+
+    // Steps 2 to 9 of the way from the old colour to the new, then the new
+    // one again: no jump, no step left out.
+    const auto toColor = [](std::uint32_t engine) {
+        return static_cast<TColor>(((engine & 0xFF) << 16) | (engine & 0xFF00) | ((engine >> 16) & 0xFF));
+    };
+    struct NoSystemColors final : ISystemColors {
+        TColor SystemColor(int) const override { return 0; }
+    } noSystemColors;
+    std::vector<std::uint32_t> expected;
+    for (int step = 2; step <= 10; ++step)
+        expected.push_back(ColorToArgb(
+            InterpolateColor(toColor(first), toColor(second), std::min(step, 9), 10, noSystemColors), 0));
+    const auto records = ReadDwmLog(log());
+    std::vector<std::uint32_t> written;
+    for (std::size_t i = before; i < records.size(); ++i)
+        written.push_back(records[i].color);
+    EXPECT_EQ(written, expected) << DescribeDwmLog(records);
+    app.Command(app.WaitMainWindow(), kExit);
+    EXPECT_EQ(app.WaitExit(), 0u);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -49,6 +50,11 @@ TestFolder::TestFolder(bool withDwmDouble) {
     fs::copy_file(BuiltFile(L"Hueglass.exe"), exe(), fs::copy_options::overwrite_existing);
     if (withDwmDouble && fs::exists(BuiltFile(L"dwmapi.dll")))
         fs::copy_file(BuiltFile(L"dwmapi.dll"), path_ / L"dwmapi.dll", fs::copy_options::overwrite_existing);
+}
+
+void TestFolder::AddVersionDouble() {
+    ASSERT_TRUE(fs::exists(BuiltFile(L"version.dll")));
+    fs::copy_file(BuiltFile(L"version.dll"), path_ / L"version.dll", fs::copy_options::overwrite_existing);
 }
 
 TestFolder::~TestFolder() {
@@ -209,6 +215,29 @@ fs::path DataFolder() {
     return fs::path(appData) / L"Brenmoor" / L"Hueglass";
 }
 
+std::vector<DwmRecord> ReadDwmLog(const fs::path& log) {
+    std::vector<DwmRecord> records;
+    std::ifstream in(log);
+    std::string line;
+    while (std::getline(in, line)) {
+        DwmRecord r;
+        if (std::sscanf(line.c_str(), "Color=0x%x Afterglow=%u ColorBalance=%u", &r.color, &r.afterglow,
+                        &r.balance) == 3)
+            records.push_back(r);
+    }
+    return records;
+}
+
+std::string DescribeDwmLog(const std::vector<DwmRecord>& records) {
+    std::string out;
+    char text[64];
+    for (const auto& r : records) {
+        std::snprintf(text, sizeof text, "  Color=0x%08X Afterglow=%u\n", r.color, r.afterglow);
+        out += text;
+    }
+    return out.empty() ? "  (no records)\n" : out;
+}
+
 void ProgramTest::SetUp() {
     std::error_code ec;
     fs::remove_all(DataFolder(), ec);
@@ -246,6 +275,22 @@ WineVersion::WineVersion(const wchar_t* version) {
 }
 
 WineVersion::~WineVersion() { ::RegDeleteTreeW(HKEY_CURRENT_USER, kAppDefaults); }
+
+OlderWindows::OlderWindows(const wchar_t* wineVersion, const wchar_t* kernelVersion)
+    : version_(wineVersion), kernelVersion_(kernelVersion) {
+    // The version.dll beside the program, not Wine's own. Set for the program
+    // in the registry (removed with the Windows version): measured under Wine
+    // 8, WINEDLLOVERRIDES in the environment of a program started by another
+    // Wine process reached dwmapi.dll (loaded at run time) but not
+    // version.dll (imported).
+    const std::wstring key = std::wstring(kAppDefaults) + L"\\DllOverrides";
+    const wchar_t order[] = L"native,builtin";
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"version", REG_SZ, order, sizeof(order));
+}
+
+std::vector<std::wstring> OlderWindows::Environment() const {
+    return {L"WINEDLLOVERRIDES=dwmapi=n,b", L"HUEGLASS_KERNEL_VERSION=" + kernelVersion_};
+}
 
 RegistryValue::RegistryValue(const wchar_t* key, const wchar_t* name) : key_(key), name_(name) {
     DWORD size = 0;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -28,6 +29,11 @@ public:
     ~TestFolder();
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path exe() const { return path_ / L"Hueglass.exe"; }
+    // Puts the test double of version.dll beside the program: loaded as
+    // native (Wine's DllOverrides for Hueglass.exe in the registry, as
+    // OlderWindows sets it) and with HUEGLASS_KERNEL_VERSION=6.3, the program
+    // sees the kernel of Windows 8.1 (Wine's always reads 10.0).
+    void AddVersionDouble();
 
 private:
     std::filesystem::path path_;
@@ -84,6 +90,15 @@ std::filesystem::path SettingsFile();
 std::optional<std::wstring> ReadIni(const std::filesystem::path& file, const wchar_t* key);
 std::string ReadFileText(const std::filesystem::path& file);
 
+// One colorization record as the test double of dwmapi.dll logs it.
+struct DwmRecord {
+    std::uint32_t color = 0; // 0x00RRGGBB
+    std::uint32_t afterglow = 0, balance = 0;
+};
+std::vector<DwmRecord> ReadDwmLog(const std::filesystem::path& log);
+// The records, one a line, for a failure message.
+std::string DescribeDwmLog(const std::vector<DwmRecord>& records);
+
 // Base of the end-to-end fixtures: the program's roaming data folder is
 // removed before and after each test, so every run starts with no settings.
 class ProgramTest : public ::testing::Test {
@@ -98,6 +113,22 @@ class WineVersion {
 public:
     explicit WineVersion(const wchar_t* version);
     ~WineVersion();
+};
+
+// What the program needs to see an older Windows through and through: the
+// version Wine reports to it ("win7", "win81") and, through the version.dll
+// test double (TestFolder::AddVersionDouble), the same
+// version in kernel32.dll's version resource. Environment() gives the
+// variables App must start the program with.
+class OlderWindows {
+public:
+    OlderWindows(const wchar_t* wineVersion, const wchar_t* kernelVersion);
+    // The dwmapi.dll override and the kernel32 version asked for.
+    std::vector<std::wstring> Environment() const;
+
+private:
+    WineVersion version_;
+    std::wstring kernelVersion_;
 };
 
 // A string or DWORD value under HKEY_CURRENT_USER, restored (or removed) at
