@@ -42,6 +42,8 @@ public:
     void Remove();
     // Renders the icon afresh for the current resolution.
     void RefreshIcon();
+    // The icon's current image (owned by the tray; copy it to keep it).
+    HICON CurrentIcon() const { return icon_.get(); }
 
     // ITrayHost
     void ShowTrayIcon() override;
