@@ -5,6 +5,7 @@
 // when).
 #include "color/Bitmap.h"
 #include "color/Color.h"
+#include "color/ImageColor.h"
 #include "color/SystemColors.h"
 
 #include <cstdint>
@@ -37,12 +38,6 @@ public:
     // area; nullopt when the window's pixels cannot be had or the picture
     // cannot be made.
     virtual std::optional<Bitmap24> CaptureWindowToBitmap(Handle window) = 0;
-};
-
-// How a picture becomes one colour (the settings of ImageColor).
-struct ImageColorChoice {
-    int nColorMode = 1;
-    bool IgnoreDarkLigthColors = true;
 };
 
 using SetColorFn = std::function<void(TColor)>;

@@ -38,10 +38,10 @@ struct ImageCorners {
     bool operator==(const ImageCorners&) const = default;
 };
 
-// What ImageColor asks for.
-struct ColorRequest {
+// How a picture becomes one colour (the settings of ImageColor).
+struct ImageColorChoice {
     int nColorMode = ColorModePredominant;
-    bool IgnoreDarkLigthColors = false;
+    bool IgnoreDarkLigthColors = true;
 };
 
 // Gathers a picture's colour and its corners from its rows as a decoder hands
@@ -53,7 +53,7 @@ struct ColorRequest {
 class PictureColorRows final : public RowConsumer {
 public:
     PictureColorRows() = default;
-    explicit PictureColorRows(ColorRequest request) : request_(request), wantColor_(true) {}
+    explicit PictureColorRows(ImageColorChoice request) : request_(request), wantColor_(true) {}
 
     std::string Begin(int width, int height) override;
     bool Wants(int y) const override;
@@ -71,7 +71,7 @@ public:
     };
 
 private:
-    ColorRequest request_;
+    ImageColorChoice request_;
     bool wantColor_ = false;
     int width_ = 0, height_ = 0, step_ = 0; // step 0: no grid is sampled
     std::vector<TColor> samples_;

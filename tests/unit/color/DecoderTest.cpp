@@ -572,8 +572,9 @@ void ExpectRowsMatchTheBitmap(const Bytes& file, RowDecoder decodeRows) {
     const Bitmap24& b = *whole.bitmap;
     const ImageCorners corners{ColorAt(b, 0, 0), ColorAt(b, b.Width() - 1, 0), ColorAt(b, 0, b.Height() - 1),
                                ColorAt(b, b.Width() - 1, b.Height() - 1)};
-    for (const ColorRequest request : {ColorRequest{ColorModePredominant, false}, ColorRequest{ColorModeAverage, false},
-                                       ColorRequest{ColorModeAverage, true}}) {
+    for (const ImageColorChoice request : {ImageColorChoice{ColorModePredominant, false},
+                                           ImageColorChoice{ColorModeAverage, false},
+                                           ImageColorChoice{ColorModeAverage, true}}) {
         PictureColorRows rows(request);
         ASSERT_EQ(decodeRows(file, rows), "");
         EXPECT_EQ(rows.Color(), ImageColor(b.View(), request.nColorMode, request.IgnoreDarkLigthColors))
