@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A longer fuzzing run for anyone: builds the fuzz targets and runs each for
 # the given time (default 10 minutes), one after another, niced.
-#   bash tools/fuzz.sh [seconds] [target ...]      targets: picture bmp color-file settings
+#   bash tools/fuzz.sh [seconds] [target ...]      targets: picture bmp color-file settings palette version-file
 # New inputs collect in build/fuzz/long/<target>/corpus across runs; inputs
 # that break a check are saved in build/fuzz/long/<target>/findings.
 set -euo pipefail
@@ -10,7 +10,7 @@ cd "$repo"
 seconds=${1:-600}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(picture bmp color-file settings)
+[ ${#targets[@]} -gt 0 ] || targets=(picture bmp color-file settings palette version-file)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz

@@ -4,6 +4,7 @@
 //   build/native/tests/fuzz/fuzz_seeds tests/fuzz/corpus
 #include "color/PictureFixtures.h"
 #include "manual/CustomColors.h"
+#include "manual/Palette.h"
 
 #include <png.h>
 
@@ -111,5 +112,21 @@ int main(int argc, char** argv) {
     Write(root / "settings", "edited.ini",
           Text("Intensity= 0x7F\nDualMonWallSlideUseMon=-1\nTrayIconStyle=$A\n"
                "ColorMode=+2147483647\nMode=-2147483648\nFadeColor=yes\n"));
+
+    // The custom colours value: the default palette as written, and one edited by hand.
+    const std::wstring colours = FormatCustomColors(DefaultCustomColors());
+    Write(root / "palette", "default.txt", Bytes(colours.begin(), colours.end()));
+    Write(root / "palette", "edited.txt", Text("colorb=ff,ColorA= 12AB34 ,ColorQ=1,ColorC=,ColorD=123456789,ColorA=0"));
+
+    // Version files: UTF-8, UTF-8 with its byte-order mark, UTF-16 with one.
+    const std::string version = "[CurrentVersions]\r\nHueglass=2.0.2.0\r\n[DownloadURL]\r\n"
+                                "Hueglass=https://example.com/hueglass\r\n[DateReleased]\r\nDate=2026-12-01\r\n"
+                                "[BetaVersions]\r\nHueglass=2.1.0.0\r\n[CurrentHistory]\r\n1=First\r\n3=Third\r\n";
+    Write(root / "version-file", "plain.ini", Text(version));
+    Write(root / "version-file", "bom.ini", Text("\xEF\xBB\xBF" + version));
+    Bytes utf16 = {0xFF, 0xFE};
+    for (char c : version)
+        utf16.push_back(static_cast<std::uint8_t>(c)), utf16.push_back(0);
+    Write(root / "version-file", "utf16.ini", utf16);
     return 0;
 }

@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto claimed = ClaimedSize({data, size});
     const auto pixels = ClaimedPixels(claimed);
     const bool average = (size / 4) % 2 == 1 && pixels && *pixels <= (std::int64_t{1} << 24);
-    const ColorRequest request{average ? ColorModeAverage : ColorModePredominant, (size / 8) % 2 == 1};
+    const ImageColorChoice request{average ? ColorModeAverage : ColorModePredominant, (size / 8) % 2 == 1};
 
     hg::testing::FakeFileSystem files;
     files.files[path].bytes.assign(data, data + size);
