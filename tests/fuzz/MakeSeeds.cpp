@@ -76,20 +76,20 @@ int main(int argc, char** argv) {
     Write(root / "picture", "restarts.jpg", EncodeJpeg(Stripes(17, 17), restarts));
 
     // PNG: RGB, interlaced grey with alpha, a palette with transparency, 16 bits.
-    const auto spec = [](int width, int height, int colorType, int bitDepth, std::vector<Bytes> rows) {
+    const auto layout = [](int width, int height, int colorType, int bitDepth, std::vector<Bytes> rows) {
         PngSpec png;
         png.width = width, png.height = height, png.colorType = colorType, png.bitDepth = bitDepth;
         png.rows = std::move(rows);
         return png;
     };
-    const PngSpec rgb = spec(3, 2, PNG_COLOR_TYPE_RGB, 8, {Bytes(9, 0x40), Bytes(9, 0xC0)});
+    const PngSpec rgb = layout(3, 2, PNG_COLOR_TYPE_RGB, 8, {Bytes(9, 0x40), Bytes(9, 0xC0)});
     PngSpec greyAlpha =
-        spec(5, 5, PNG_COLOR_TYPE_GRAY_ALPHA, 8, std::vector<Bytes>(5, {10, 255, 80, 0, 160, 128, 240, 255, 30, 7}));
+        layout(5, 5, PNG_COLOR_TYPE_GRAY_ALPHA, 8, std::vector<Bytes>(5, {10, 255, 80, 0, 160, 128, 240, 255, 30, 7}));
     greyAlpha.interlaced = true;
-    PngSpec indexed = spec(4, 2, PNG_COLOR_TYPE_PALETTE, 2, {{0x1B}, {0xE4}});
+    PngSpec indexed = layout(4, 2, PNG_COLOR_TYPE_PALETTE, 2, {{0x1B}, {0xE4}});
     indexed.palette = {RgbColor(255, 0, 0), RgbColor(0, 255, 0), RgbColor(0, 0, 255), RgbColor(9, 9, 9)};
     indexed.paletteAlpha = {255, 128};
-    PngSpec deep = spec(2, 1, PNG_COLOR_TYPE_RGB, 16, {Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}});
+    PngSpec deep = layout(2, 1, PNG_COLOR_TYPE_RGB, 16, {Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}});
     deep.gamma = 0.45455;
     Write(root / "picture", "rgb.png", EncodePng(rgb));
     Write(root / "picture", "interlaced.png", EncodePng(greyAlpha));
