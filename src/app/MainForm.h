@@ -11,6 +11,7 @@
 #include "manual/CustomColors.h"
 #include "platform/FileSystem.h"
 #include "platform/Profile.h"
+#include "platform/ModalWindows.h"
 #include "platform/Registry.h"
 #include "platform/SystemInfo.h"
 #include "tray/TrayHost.h"
@@ -39,7 +40,8 @@ struct MainPorts {
 
 class MainForm {
 public:
-    enum class State { Creating, Refused, WaitingForStart, Running, Closed };
+    // Closing: "E&xit" was chosen and waits for open windows to close.
+    enum class State { Creating, Refused, WaitingForStart, Running, Closing, Closed };
 
     explicit MainForm(MainPorts ports);
 
@@ -52,9 +54,26 @@ public:
     void SettingChanged(std::wstring_view area);
     // The deferred-start message: the loop starts and the tray icon shows.
     void DeferredStart();
-    // The close handler ("E&xit"): saves the settings. A save that fails is
-    // reported and the program still ends, so the user is never trapped.
+    // The close handler: saves the settings and the colour file. A save
+    // that fails is reported and the program still ends, so the user is
+    // never trapped.
     void FormClose();
+
+    // The windows the program has open. A command opens its window through
+    // Modals.Run, which brings an open one forward instead and tells the
+    // command to stop when "E&xit" closed its window.
+    ModalWindows Modals;
+    // "E&xit": the open windows close as cancelled; the exit path runs from
+    // ExitIfDue once they have gone.
+    void Close1Click();
+    // Asked by the window after each of its message handlers has returned:
+    // runs the close handler when "E&xit" is due. True when the program has
+    // closed and its window is to be destroyed.
+    bool ExitIfDue();
+    // The session ends (sign-out, shutdown): the settings and the colour
+    // file are written as at the exit, silently. Nothing else of the exit
+    // runs; the system ends the process.
+    void SessionEnding();
 
     // The automatic loop.
     void InitTimers();
@@ -135,6 +154,9 @@ private:
     void RestartAutomaticColor();
 
     void ReadSystemTheme();
+    // Writes the settings and the colour file, if they were read; reports
+    // failures when asked.
+    void SaveEverything(bool reportFailures);
     void WarnIfCompositionOff();
     void WarnIfAutoColorizationOn();
     void OpenPersonalization();

@@ -20,6 +20,8 @@ void MainForm::UpdateTrayIcons(bool /*bActiveOnly: every caller asks for all ico
 void MainForm::InitDefaultMenu() { ::hg::InitDefaultMenu(TrayMenu, AppOptions_.DoubleClickAction); }
 
 void MainForm::TrayDblClick() {
+    if (Modals.ExitRequested())
+        return; // the program is on its way out
     // The program comes forward first, so what opens next gets the focus.
     tray_->BringToForeground();
     switch (::hg::TrayDblClick(bInWarning, AppOptions_.DoubleClickAction)) {

@@ -28,15 +28,37 @@ public:
     bool Create();
 
 private:
+    // Task dialogs of the logic, registered as open windows while shown.
+    class ModalTaskDialogs final : public ITaskDialogHost {
+    public:
+        explicit ModalTaskDialogs(ITaskDialogHost& inner) : inner_(inner) {}
+        void Attach(ModalWindows& modals) { modals_ = &modals; }
+        NativeWindow DesktopWindow() override { return inner_.DesktopWindow(); }
+        std::wstring ApplicationTitle() override { return inner_.ApplicationTitle(); }
+        std::optional<TaskDialogOutcome> ShowTaskDialog(const TaskDialogDescription& description,
+                                                        const TLinkHandler& onLink) override;
+        void OpenUrl(const std::wstring& url, NativeWindow parent) override { inner_.OpenUrl(url, parent); }
+
+    private:
+        ITaskDialogHost& inner_;
+        ModalWindows* modals_ = nullptr;
+    };
+
+    // Every message runs in a handler scope; "E&xit" is carried out after
+    // the outermost handler has returned.
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(WORD id);
-    void Close1Click();
+    // The end of the exit path: the icon goes, the window is destroyed and
+    // the message loop ends.
+    void FinishExit();
 
     // IMainHost
     void ShowPlainMessage(const std::wstring& text) override;
     void ShowError(const std::wstring& text) override;
     void PostQuit() override;
     void PostDeferredStart() override;
+    void PostDeferredExit() override;
     void ShellOpen(const std::wstring& file, const std::wstring& parameters) override;
     void ProcessMessages() override;
     int MonitorCount() override;
@@ -56,10 +78,13 @@ private:
     Win32Composition composition_;
     Win32Pictures pictures_;
     std::set<TimerId> enabledTimers_;
+    ModalTaskDialogs modalDialogs_{dialogs_}; // attached to form_.Modals once that exists
     MainForm form_;
     // The notification-area icon and its menu, attached to form_.
     Win32Tray tray_;
     UniqueKernelHandle CreatedMutex;
+    // The window exists: an exit that became due may destroy it.
+    bool created_ = false;
 };
 
 } // namespace hg::win32
