@@ -346,6 +346,22 @@ void MainForm::TimerIconTimer() {
     if (window == LastForegroundWindow || window == ports_.host.MainWindowHandle())
         return;
     LastForegroundWindow = window;
+    if (ports_.activeWindows == nullptr)
+        return;
+    const ImageColorChoice choice{AppOptions_.nColorMode, AppOptions_.IgnoreDarkLigthColors};
+    // At once, never as a fade.
+    const SetColorFn apply = [this](TColor colour) {
+        colorizer_.SetCompositionColor(colour, AppOptions_.Intensity, true, -1, -1);
+    };
+    try {
+        if (AppOptions_.Mode == 1)
+            ApplyActiveIconColor(*ports_.activeWindows, window, choice, apply);
+        else if (AppOptions_.Mode == 2)
+            ApplyActiveContentsColor(*ports_.activeWindows, ports_.composition, window, choice, apply);
+    } catch (const std::exception&) {
+        // Out of memory for a capture: the colour on screen stays, and the
+        // window is not tried again until the foreground changes.
+    }
 }
 
 void MainForm::MenuEnabledClick() {

@@ -5,6 +5,7 @@
 #include "app/MainHost.h"
 #include "app/Settings.h"
 #include "app/Timers.h"
+#include "color/ActiveWindow.h"
 #include "color/Bitmap.h"
 #include "colorize/Colorizer.h"
 #include "dialogs/MsgBox.h"
@@ -36,6 +37,7 @@ struct MainPorts {
     ITimers& timers;
     Composition& composition;
     IPlatformPictures* pictures = nullptr; // readers of the rarer picture kinds, if any
+    IActiveWindows* activeWindows = nullptr; // the foreground application's windows, if followed
 };
 
 class MainForm {

@@ -21,33 +21,6 @@ constexpr WORD kEnabled = 1004;
 constexpr WORD kResetManualColor = 1005;
 constexpr WORD kExit = 1009;
 
-struct Record {
-    std::uint32_t color = 0, afterglow = 0, balance = 0;
-};
-
-std::vector<Record> ReadLog(const fs::path& log) {
-    std::vector<Record> records;
-    std::ifstream in(log);
-    std::string line;
-    while (std::getline(in, line)) {
-        Record r;
-        if (std::sscanf(line.c_str(), "Color=0x%x Afterglow=%u ColorBalance=%u", &r.color, &r.afterglow,
-                        &r.balance) == 3)
-            records.push_back(r);
-    }
-    return records;
-}
-
-std::string Describe(const std::vector<Record>& records) {
-    std::string out;
-    char text[64];
-    for (const auto& r : records) {
-        std::snprintf(text, sizeof text, "  Color=0x%08X Afterglow=%u\n", r.color, r.afterglow);
-        out += text;
-    }
-    return out.empty() ? "  (no records)\n" : out;
-}
-
 // A wallpaper of two bands; the wider band's hue wins.
 test::Bytes Wallpaper(TColor wide, TColor narrow) {
     return test::EncodeJpeg(test::MakeBitmap(320, 200, [&](int x, int) { return x < 220 ? wide : narrow; }));
@@ -104,7 +77,7 @@ protected:
     bool WaitLastColor(std::uint32_t color, std::chrono::milliseconds timeout = 20s) {
         return WaitFor(
             [&] {
-                const auto records = ReadLog(log());
+                const auto records = ReadDwmLog(log());
                 return !records.empty() && records.back().color == color;
             },
             timeout);
@@ -124,15 +97,17 @@ protected:
 TEST_F(ColorLoop, StartWritesTheWallpaperColourAndFollowsANewPicture) {
     const std::uint32_t first = Expected(firstPicture_);
     App app(folder_.exe(), Environment());
-    ASSERT_TRUE(WaitLastColor(first)) << "expected Color=" << std::hex << first << " in:\n" << Describe(ReadLog(log()));
-    const Record start = ReadLog(log()).back();
+    ASSERT_TRUE(WaitLastColor(first)) << "expected Color=" << std::hex << first << " in:\n"
+                                      << DescribeDwmLog(ReadDwmLog(log()));
+    const DwmRecord start = ReadDwmLog(log()).back();
     EXPECT_EQ(start.afterglow, 70u);
     EXPECT_EQ(start.balance, 70u);
 
     const std::uint32_t second = Expected(secondPicture_);
     Write(secondPicture_, 5);
     ASSERT_NE(second, first);
-    EXPECT_TRUE(WaitLastColor(second)) << "the new picture's colour was not written:\n" << Describe(ReadLog(log()));
+    EXPECT_TRUE(WaitLastColor(second)) << "the new picture's colour was not written:\n"
+                                       << DescribeDwmLog(ReadDwmLog(log()));
     // Wine has no accent colour entry point in uxtheme: the program runs on.
     EXPECT_TRUE(app.Running());
 }
@@ -142,23 +117,24 @@ TEST_F(ColorLoop, EnabledCommandStopsTheLoopAndStartsItAgain) {
     App app(folder_.exe(), Environment());
     const HWND main = app.WaitMainWindow();
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitLastColor(first)) << Describe(ReadLog(log()));
-    const std::size_t before = ReadLog(log()).size();
+    ASSERT_TRUE(WaitLastColor(first)) << DescribeDwmLog(ReadDwmLog(log()));
+    const std::size_t before = ReadDwmLog(log()).size();
 
     app.Command(main, kEnabled);
     // Off: the last colour is written once more.
-    ASSERT_TRUE(WaitFor([&] { return ReadLog(log()).size() == before + 1; })) << Describe(ReadLog(log()));
-    EXPECT_EQ(ReadLog(log()).back().color, first);
+    ASSERT_TRUE(WaitFor([&] { return ReadDwmLog(log()).size() == before + 1; }))
+        << DescribeDwmLog(ReadDwmLog(log()));
+    EXPECT_EQ(ReadDwmLog(log()).back().color, first);
     EXPECT_TRUE(WaitFor([&] { return ReadIni(SettingsFile(), L"AppEnabled") == L"0"; }));
 
     const std::uint32_t second = Expected(secondPicture_);
     Write(secondPicture_, 5);
     // While off, several polling intervals pass without a write.
-    EXPECT_FALSE(WaitFor([&] { return ReadLog(log()).size() > before + 1; }, 3500ms))
-        << "a colour was written while the loop was off:\n" << Describe(ReadLog(log()));
+    EXPECT_FALSE(WaitFor([&] { return ReadDwmLog(log()).size() > before + 1; }, 3500ms))
+        << "a colour was written while the loop was off:\n" << DescribeDwmLog(ReadDwmLog(log()));
 
     app.Command(main, kEnabled);
-    EXPECT_TRUE(WaitLastColor(second)) << Describe(ReadLog(log()));
+    EXPECT_TRUE(WaitLastColor(second)) << DescribeDwmLog(ReadDwmLog(log()));
     EXPECT_TRUE(WaitFor([&] { return ReadIni(SettingsFile(), L"AppEnabled") == L"1"; }));
 
     app.Command(main, kExit);
@@ -187,12 +163,13 @@ TEST_F(ColorLoop, ARememberedColourWinsUntilResetBringsTheExtractedColourBack) {
     App app(folder_.exe(), Environment());
     const HWND main = app.WaitMainWindow();
     ASSERT_NE(main, nullptr);
-    EXPECT_TRUE(WaitLastColor(0x00332211)) << "the remembered colour was not written:\n" << Describe(ReadLog(log()));
+    EXPECT_TRUE(WaitLastColor(0x00332211)) << "the remembered colour was not written:\n"
+                                           << DescribeDwmLog(ReadDwmLog(log()));
 
     const std::uint32_t extracted = Expected(firstPicture_);
     app.Command(main, kResetManualColor);
     EXPECT_TRUE(WaitLastColor(extracted)) << "reset did not bring the extracted colour back:\n"
-                                          << Describe(ReadLog(log()));
+                                          << DescribeDwmLog(ReadDwmLog(log()));
 
     app.Command(main, kExit);
     ASSERT_EQ(app.WaitExit(), 0u);

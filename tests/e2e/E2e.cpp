@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -207,6 +208,29 @@ fs::path DataFolder() {
     wchar_t appData[MAX_PATH + 1] = {};
     ::SHGetSpecialFolderPathW(nullptr, appData, CSIDL_APPDATA, TRUE);
     return fs::path(appData) / L"Brenmoor" / L"Hueglass";
+}
+
+std::vector<DwmRecord> ReadDwmLog(const fs::path& log) {
+    std::vector<DwmRecord> records;
+    std::ifstream in(log);
+    std::string line;
+    while (std::getline(in, line)) {
+        DwmRecord r;
+        if (std::sscanf(line.c_str(), "Color=0x%x Afterglow=%u ColorBalance=%u", &r.color, &r.afterglow,
+                        &r.balance) == 3)
+            records.push_back(r);
+    }
+    return records;
+}
+
+std::string DescribeDwmLog(const std::vector<DwmRecord>& records) {
+    std::string out;
+    char text[64];
+    for (const auto& r : records) {
+        std::snprintf(text, sizeof text, "  Color=0x%08X Afterglow=%u\n", r.color, r.afterglow);
+        out += text;
+    }
+    return out.empty() ? "  (no records)\n" : out;
 }
 
 void ProgramTest::SetUp() {

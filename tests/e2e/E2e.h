@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -82,6 +83,15 @@ std::filesystem::path DataFolder();
 std::filesystem::path SettingsFile();
 std::optional<std::wstring> ReadIni(const std::filesystem::path& file, const wchar_t* key);
 std::string ReadFileText(const std::filesystem::path& file);
+
+// One colorization record as the test double of dwmapi.dll logs it.
+struct DwmRecord {
+    std::uint32_t color = 0; // 0x00RRGGBB
+    std::uint32_t afterglow = 0, balance = 0;
+};
+std::vector<DwmRecord> ReadDwmLog(const std::filesystem::path& log);
+// The records, one a line, for a failure message.
+std::string DescribeDwmLog(const std::vector<DwmRecord>& records);
 
 // Base of the end-to-end fixtures: the program's roaming data folder is
 // removed before and after each test, so every run starts with no settings.

@@ -18,7 +18,8 @@ constexpr wchar_t kTitle[] = L"Hueglass";
 } // namespace
 
 MainWindow::MainWindow(UniqueKernelHandle mutex)
-    : form_(MainPorts{*this, system_, files_, profile_, registry_, modalDialogs_, *this, composition_, &pictures_}),
+    : form_(MainPorts{*this, system_, files_, profile_, registry_, modalDialogs_, *this, composition_, &pictures_,
+                      &activeWindows_}),
       tray_(static_cast<UINT>(AppMessage::TrayCallback),
             {[this] { form_.TrayDblClick(); }, [this]() -> const TTrayMenu& { return form_.TrayMenu; }}),
       CreatedMutex(std::move(mutex)) {

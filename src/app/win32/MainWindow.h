@@ -2,6 +2,7 @@
 // The hidden main window of class "TFrmHueglassMain": owns the program's
 // logic and turns window messages into calls on it.
 #include "app/MainForm.h"
+#include "color/win32/Win32ActiveWindows.h"
 #include "color/win32/Win32Pictures.h"
 #include "colorize/win32/Win32Composition.h"
 #include "dialogs/win32/Win32TaskDialogHost.h"
@@ -77,6 +78,7 @@ private:
     Win32TaskDialogHost dialogs_{L"Hueglass"};
     Win32Composition composition_;
     Win32Pictures pictures_;
+    Win32ActiveWindows activeWindows_;
     std::set<TimerId> enabledTimers_;
     ModalTaskDialogs modalDialogs_{dialogs_}; // attached to form_.Modals once that exists
     MainForm form_;

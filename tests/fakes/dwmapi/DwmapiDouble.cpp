@@ -15,6 +15,10 @@
 //   second argument). The file is opened for each line in append mode with
 //   full sharing and closed again, so a reader sees every line at once. A
 //   path starting with "/" is taken as a Unix path on drive Z:.
+// - With HUEGLASS_DWM_RESOURCES=1 each line also tells how many GDI and USER
+//   objects the program holds at that moment: " Gdi=N User=N GdiHandles=N",
+//   the first two from GetGuiResources (0 where it is not implemented, as
+//   under Wine), the last by asking every GDI handle value for its type.
 // - HueglassDwmDouble (by name) returns 1: proof that the double was loaded.
 // - Every other named export of the real library exists (nothing of Wine
 //   imports dwmapi, but a program may): the settable ones pretend success,
@@ -88,7 +92,7 @@ void AppendToLog(const ColorizationRecord& r, unsigned flag) {
             if (*p == L'/')
                 *p = L'\\';
     }
-    char line[256];
+    char line[320];
     const int length = std::snprintf(
         line, sizeof line,
         "Color=0x%08X Afterglow=%u ColorBalance=%u AfterglowBalance=%u BlurBalance=%u "
@@ -98,12 +102,26 @@ void AppendToLog(const ColorizationRecord& r, unsigned flag) {
         static_cast<unsigned>(r.GlassReflectionIntensity), static_cast<unsigned>(r.OpaqueBlend), flag);
     if (length <= 0)
         return;
+    int total = length;
+    wchar_t resources[4];
+    if (Environment(L"HUEGLASS_DWM_RESOURCES", resources, 4) && resources[0] == L'1') {
+        const HANDLE self = ::GetCurrentProcess();
+        unsigned handles = 0;
+        for (std::uintptr_t h = 1; h < 0x10000; ++h)
+            if (::GetObjectType(reinterpret_cast<HGDIOBJ>(h)) != 0)
+                ++handles;
+        const int more = std::snprintf(line + length - 1, sizeof line - static_cast<std::size_t>(length) + 1,
+                                       " Gdi=%lu User=%lu GdiHandles=%u\n", ::GetGuiResources(self, GR_GDIOBJECTS),
+                                       ::GetGuiResources(self, GR_USEROBJECTS), handles);
+        if (more > 0)
+            total = length - 1 + more;
+    }
     const HANDLE file = ::CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return; // the double has no one to tell; the test sees the line missing
     DWORD written = 0;
-    ::WriteFile(file, line, static_cast<DWORD>(length), &written, nullptr);
+    ::WriteFile(file, line, static_cast<DWORD>(total), &written, nullptr);
     ::CloseHandle(file);
 }
 
