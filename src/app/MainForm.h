@@ -10,6 +10,7 @@
 #include "colorize/Colorizer.h"
 #include "dialogs/MsgBox.h"
 #include "manual/CustomColors.h"
+#include "options/OptionsForm.h"
 #include "platform/FileSystem.h"
 #include "platform/Profile.h"
 #include "platform/ModalWindows.h"
@@ -26,6 +27,10 @@
 namespace hg {
 
 class IPlatformPictures;
+class IOptionsDialog;
+namespace task_dialog {
+class ITaskDialogPlatform;
+}
 
 struct MainPorts {
     IMainHost& host;
@@ -38,6 +43,8 @@ struct MainPorts {
     Composition& composition;
     IPlatformPictures* pictures = nullptr; // readers of the rarer picture kinds, if any
     IActiveWindows* activeWindows = nullptr; // the foreground application's windows, if followed
+    IOptionsDialog* options = nullptr;       // the options dialog's window, if any
+    task_dialog::ITaskDialogPlatform* taskDialogs = nullptr; // messages of the options dialog
 };
 
 class MainForm {
@@ -120,6 +127,8 @@ public:
     void TrayDblClick();
     void MnuStartDisplayClick();
     void MnuDonateClick();
+    // "&Settings...": the options dialog; after OK the loop restarts and the
+    // settings are saved (a failed save is reported).
     void Settings2Click();
     void About1Click();
     void MnuClearCurrentManualColorClick();
@@ -140,6 +149,9 @@ public:
     std::wstring CustomColorFile; // "CustomColorCache.Settings" in the data folder
 
 private:
+    // The composition values of Windows 7 the options dialog read last.
+    OptionsInitialValues optionsInitial_;
+
     class AnimeTimer final : public FadeTimer {
     public:
         explicit AnimeTimer(ITimers& timers) : timers_(timers) {}

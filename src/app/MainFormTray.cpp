@@ -48,9 +48,6 @@ void MainForm::MnuStartDisplayClick() {
 
 void MainForm::MnuDonateClick() { tray_->ShellRun({false, L"Open", kDonationPage, L"", L"", 5 /* SW_SHOW */}); }
 
-void MainForm::Settings2Click() {
-    // The options dialog joins here; until then the command shows nothing.
-}
 
 void MainForm::About1Click() {
     // The About box joins here; until then the command shows nothing.
