@@ -5,6 +5,12 @@
 
 namespace hg {
 
+// Identifiers of the dialog's controls (OK and Cancel are the platform's
+// IDOK 1 and IDCANCEL 2); tests find the controls by them.
+inline constexpr int kOptionsTabsId = 190;
+inline constexpr int kOptionsLinkId = 191;
+constexpr int OptionsControlId(OptionsControl control) { return 200 + static_cast<int>(control); }
+
 class IOptionsDialog : public IModalWindow {
 public:
     // Creates the dialog over form, runs it modally and destroys it: the

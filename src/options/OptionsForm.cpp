@@ -238,6 +238,13 @@ void OptionsForm::SetIconStyleItem(int item) {
     EnableApply();
 }
 
+void OptionsForm::SetSpinValue(std::int64_t value) {
+    if (value == spinValue_)
+        return;
+    spinValue_ = value;
+    EnableApply();
+}
+
 std::int32_t OptionsForm::IntensityFromTracker() const {
     return Checked(C::CheckTrans) ? 128 - tracker_ : tracker_;
 }

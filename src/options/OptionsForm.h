@@ -134,7 +134,7 @@ public:
     void SetDoubleClickItem(int item);
     void SetIconStyleItem(int item);
     // The monitor number as the spin control reads it.
-    void SetSpinValue(std::int64_t value) { spinValue_ = value; }
+    void SetSpinValue(std::int64_t value);
     // "Reactivate warning dialogs".
     void LabelDownloadLinkClick();
 
