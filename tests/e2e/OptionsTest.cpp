@@ -1,0 +1,192 @@
+// The options dialog of the real program: opened from the tray menu's
+// "&Settings...", driven through its controls, with the test double of
+// dwmapi.dll recording every colorization record written.
+#include "e2e/E2e.h"
+
+#include "options/OptionsDialog.h"
+
+#include <gtest/gtest.h>
+
+namespace hg::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr WORD kSettings = 1006;
+constexpr WORD kExit = 1009;
+
+HWND FindControl(HWND dialog, int id) {
+    struct Search {
+        int id;
+        HWND found;
+    } search{id, nullptr};
+    ::EnumChildWindows(
+        dialog,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            if (::GetDlgCtrlID(child) != s->id)
+                return TRUE;
+            s->found = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND Control(HWND dialog, OptionsControl control) { return FindControl(dialog, OptionsControlId(control)); }
+
+class Options : public ProgramTest {
+protected:
+    void Start(const std::vector<std::pair<const wchar_t*, const wchar_t*>>& settings = {}) {
+        if (!settings.empty())
+            fs::create_directories(DataFolder());
+        for (const auto& [key, value] : settings)
+            ::WritePrivateProfileStringW(L"General", key, value, SettingsFile().c_str());
+        app_.emplace(folder_.exe(),
+                     std::vector<std::wstring>{L"WINEDLLOVERRIDES=dwmapi=n,b", L"HUEGLASS_DWM_LOG=" + log().wstring()});
+        main_ = app_->WaitMainWindow();
+        ASSERT_NE(main_, nullptr);
+    }
+    fs::path log() const { return folder_.path() / L"dwm.log"; }
+
+    std::vector<HWND> Dialogs() {
+        std::vector<HWND> found;
+        for (HWND window : WindowsOf(app_->pid(), L"#32770"))
+            if (WindowText(window) == L"Hueglass Options")
+                found.push_back(window);
+        return found;
+    }
+    // Chooses "&Settings..." and waits for the dialog.
+    HWND OpenOptions() {
+        app_->Command(main_, kSettings);
+        HWND dialog = nullptr;
+        WaitFor([&] {
+            const auto dialogs = Dialogs();
+            dialog = dialogs.empty() ? nullptr : dialogs.front();
+            return dialog != nullptr && Control(dialog, OptionsControl::BtnApply) != nullptr;
+        });
+        return dialog;
+    }
+    bool WaitClosed() {
+        return WaitFor([&] { return Dialogs().empty(); });
+    }
+    // The control that has the focus in the program.
+    HWND FocusOf(HWND window) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
+        return info.hwndFocus;
+    }
+    void Click(HWND control) { ::SendMessageW(control, BM_CLICK, 0, 0); }
+    void Exit() {
+        app_->Command(main_, kExit);
+        EXPECT_EQ(app_->WaitExit(), 0u);
+    }
+    // Waits until no new colorization record has come for a while.
+    std::size_t SettledRecordCount() {
+        std::size_t count = ReadDwmLog(log()).size();
+        for (int quiet = 0; quiet < 15;) {
+            ::Sleep(100);
+            const std::size_t now = ReadDwmLog(log()).size();
+            quiet = now == count ? quiet + 1 : 0;
+            count = now;
+        }
+        return count;
+    }
+
+    TestFolder folder_;
+    std::optional<App> app_;
+    HWND main_ = nullptr;
+};
+
+TEST_F(Options, OpensFromTheMenuComesForwardAndEscOrCancelWriteNothing) {
+    Start();
+    HWND dialog = OpenOptions();
+    ASSERT_NE(dialog, nullptr);
+    ScreenshotIfAsked(L"options-color");
+    // Windows 10 as Wine reports it: no intensity, fading cleared and greyed.
+    EXPECT_FALSE(::IsWindowVisible(Control(dialog, OptionsControl::Tracker)));
+    EXPECT_FALSE(::IsWindowEnabled(Control(dialog, OptionsControl::CheckFade)));
+    EXPECT_EQ(::SendMessageW(Control(dialog, OptionsControl::CheckFade), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_FALSE(::IsWindowEnabled(Control(dialog, OptionsControl::BtnApply)));
+
+    ::SetForegroundWindow(main_);
+    app_->Command(main_, kSettings);
+    EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == dialog; })) << "not brought forward";
+    EXPECT_EQ(Dialogs().size(), 1u);
+
+    Click(Control(dialog, OptionsControl::RbIcon));
+    EXPECT_TRUE(::IsWindowEnabled(Control(dialog, OptionsControl::BtnApply)));
+    HWND focus = FocusOf(dialog);
+    ASSERT_NE(focus, nullptr);
+    ::PostMessageW(focus, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(WaitClosed()) << "Esc did not close the dialog";
+
+    dialog = OpenOptions();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(::SendMessageW(Control(dialog, OptionsControl::RbWallpaper), BM_GETCHECK, 0, 0), BST_CHECKED)
+        << "Esc kept a change";
+    Click(Control(dialog, OptionsControl::RbContents));
+    Click(FindControl(dialog, IDCANCEL));
+    ASSERT_TRUE(WaitClosed());
+    EXPECT_FALSE(fs::exists(SettingsFile())) << "Cancel wrote the settings";
+    Exit();
+}
+
+TEST_F(Options, ApplyRestartsTheLoopAtOnceAndOkWritesTheSettings) {
+    Start({{L"UseBgColor", L"0"}});
+    HWND dialog = OpenOptions();
+    ASSERT_NE(dialog, nullptr);
+    const std::size_t before = SettledRecordCount();
+
+    // The source becomes the active window's contents: the dialog itself.
+    Click(Control(dialog, OptionsControl::RbContents));
+    Click(Control(dialog, OptionsControl::BtnApply));
+    EXPECT_TRUE(WaitFor([&] { return ReadDwmLog(log()).size() > before; }))
+        << "Apply did not restart the loop:\n"
+        << DescribeDwmLog(ReadDwmLog(log()));
+    EXPECT_FALSE(::IsWindowEnabled(Control(dialog, OptionsControl::BtnApply)));
+    EXPECT_EQ(ReadIni(SettingsFile(), L"Mode"), std::nullopt) << "Apply wrote the file";
+
+    Click(Control(dialog, OptionsControl::ChkMoreColors));
+    Click(FindControl(dialog, IDOK));
+    ASSERT_TRUE(WaitClosed());
+    // The last key written; the file is written key by key.
+    ASSERT_TRUE(WaitFor([&] { return ReadIni(SettingsFile(), L"ColorizeSysColors") == L"1"; }));
+    EXPECT_EQ(ReadIni(SettingsFile(), L"Mode"), L"2");
+    EXPECT_EQ(ReadIni(SettingsFile(), L"Intensity"), L"33") << "the hidden slider's value, on Windows 10";
+
+    // "E&xit" with the dialog open: it closes as cancelled and the program ends.
+    dialog = OpenOptions();
+    ASSERT_NE(dialog, nullptr);
+    Click(Control(dialog, OptionsControl::RbWallpaper));
+    Exit();
+    EXPECT_EQ(ReadIni(SettingsFile(), L"Mode"), L"2");
+}
+
+TEST_F(Options, ReactivatingWarningsShowsTheMessageAndExitClosesBoth) {
+    Start({{L"Win8AutoColorizeWarn", L"0"}, {L"WarnDisableAutoPick", L"0"}, {L"FirstTimePick", L"0"}});
+    HWND dialog = OpenOptions();
+    ASSERT_NE(dialog, nullptr);
+    HWND link = FindControl(dialog, kOptionsLinkId);
+    ASSERT_NE(link, nullptr);
+    ::PostMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 8));
+    ::PostMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(8, 8));
+    HWND message = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        for (HWND window : WindowsOf(app_->pid(), L"#32770"))
+            for (const std::wstring& text : ChildTexts(window))
+                if (text.find(L"Dialogs have been reactivated.") != std::wstring::npos)
+                    message = window;
+        return message != nullptr;
+    })) << "no message";
+    ScreenshotIfAsked(L"options-reactivated");
+
+    Exit();
+    EXPECT_EQ(ReadIni(SettingsFile(), L"Win8AutoColorizeWarn"), L"1");
+    EXPECT_EQ(ReadIni(SettingsFile(), L"WarnDisableAutoPick"), L"1");
+    EXPECT_EQ(ReadIni(SettingsFile(), L"FirstTimePick"), L"1");
+}
+
+} // namespace
+} // namespace hg::e2e
