@@ -112,13 +112,17 @@ private:
 
 class ActiveSource : public ProgramTest {
 protected:
-    // Windows 8.1, where the wallpaper's colours may fade: these must not.
+    // Windows 8.1, its kernel too, where the wallpaper's colours may fade:
+    // these must not.
     void Start(const wchar_t* mode) {
         fs::create_directories(DataFolder());
         ::WritePrivateProfileStringW(L"General", L"Mode", mode, SettingsFile().c_str());
         ::WritePrivateProfileStringW(L"General", L"FadeColor", L"1", SettingsFile().c_str());
+        folder_.AddVersionDouble();
+        versionOverride_.SetString(L"native,builtin");
         app_.emplace(folder_.exe(),
-                     std::vector<std::wstring>{L"WINEDLLOVERRIDES=dwmapi=n,b", L"HUEGLASS_DWM_LOG=" + log().wstring()});
+                     std::vector<std::wstring>{L"WINEDLLOVERRIDES=dwmapi=n,b", L"HUEGLASS_KERNEL_VERSION=6.3",
+                                               L"HUEGLASS_DWM_LOG=" + log().wstring()});
         main_ = app_->WaitMainWindow();
         ASSERT_NE(main_, nullptr);
     }
@@ -141,6 +145,9 @@ protected:
     std::string Log() const { return DescribeDwmLog(ReadDwmLog(log())); }
 
     WineVersion version_{L"win81"};
+    // Wine loads its own version.dll for the program unless told otherwise in
+    // the registry (the environment's override does not reach that library).
+    RegistryValue versionOverride_{L"Software\\Wine\\AppDefaults\\Hueglass.exe\\DllOverrides", L"version"};
     TestFolder folder_;
     std::optional<App> app_;
     HWND main_ = nullptr;
@@ -163,6 +170,8 @@ TEST_F(ActiveSource, ContentsOfEachForegroundWindowAreWrittenOnceWithoutAFade) {
 
     app_->Command(main_, kExit);
     EXPECT_EQ(app_->WaitExit(), 0u);
+    // Fades were on: Windows 10 would have switched them off and saved that.
+    EXPECT_EQ(ReadIni(SettingsFile(), L"FadeColor"), L"1");
 }
 
 TEST_F(ActiveSource, AnotherProgramsIconCannotBeReadUnderWineSoNothingIsWritten) {

@@ -52,6 +52,11 @@ TestFolder::TestFolder(bool withDwmDouble) {
         fs::copy_file(BuiltFile(L"dwmapi.dll"), path_ / L"dwmapi.dll", fs::copy_options::overwrite_existing);
 }
 
+void TestFolder::AddVersionDouble() {
+    ASSERT_TRUE(fs::exists(BuiltFile(L"version.dll")));
+    fs::copy_file(BuiltFile(L"version.dll"), path_ / L"version.dll", fs::copy_options::overwrite_existing);
+}
+
 TestFolder::~TestFolder() {
     std::error_code ec;
     fs::remove_all(path_, ec);

@@ -29,6 +29,11 @@ public:
     ~TestFolder();
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path exe() const { return path_ / L"Hueglass.exe"; }
+    // Puts the test double of version.dll beside the program: loaded as
+    // native (Wine's DllOverrides for Hueglass.exe in the registry) and with
+    // HUEGLASS_KERNEL_VERSION=6.3, the program sees the kernel of Windows 8.1
+    // (Wine's always reads 10.0).
+    void AddVersionDouble();
 
 private:
     std::filesystem::path path_;
