@@ -5,6 +5,7 @@
 
 #include "options/OptionsDialog.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 namespace hg::e2e {
@@ -37,13 +38,14 @@ HWND Control(HWND dialog, OptionsControl control) { return FindControl(dialog, O
 
 class Options : public ProgramTest {
 protected:
-    void Start(const std::vector<std::pair<const wchar_t*, const wchar_t*>>& settings = {}) {
+    void Start(const std::vector<std::pair<const wchar_t*, const wchar_t*>>& settings = {},
+               std::vector<std::wstring> environment = {L"WINEDLLOVERRIDES=dwmapi=n,b"}) {
         if (!settings.empty())
             fs::create_directories(DataFolder());
         for (const auto& [key, value] : settings)
             ::WritePrivateProfileStringW(L"General", key, value, SettingsFile().c_str());
-        app_.emplace(folder_.exe(),
-                     std::vector<std::wstring>{L"WINEDLLOVERRIDES=dwmapi=n,b", L"HUEGLASS_DWM_LOG=" + log().wstring()});
+        environment.push_back(L"HUEGLASS_DWM_LOG=" + log().wstring());
+        app_.emplace(folder_.exe(), environment);
         main_ = app_->WaitMainWindow();
         ASSERT_NE(main_, nullptr);
     }
@@ -103,7 +105,15 @@ TEST_F(Options, OpensFromTheMenuComesForwardAndEscOrCancelWriteNothing) {
     Start();
     HWND dialog = OpenOptions();
     ASSERT_NE(dialog, nullptr);
+    // Each page as the user sees it (when screenshots are asked for).
     ScreenshotIfAsked(L"options-color");
+    HWND tabs = FindControl(dialog, kOptionsTabsId);
+    for (const wchar_t* page : {L"options-wallpaper", L"options-advanced"}) {
+        ::SendMessageW(tabs, WM_KEYDOWN, VK_RIGHT, 0);
+        ScreenshotIfAsked(page);
+    }
+    ::SendMessageW(tabs, WM_KEYDOWN, VK_LEFT, 0);
+    ::SendMessageW(tabs, WM_KEYDOWN, VK_LEFT, 0);
     // Windows 10 as Wine reports it: no intensity, fading cleared and greyed.
     EXPECT_FALSE(::IsWindowVisible(Control(dialog, OptionsControl::Tracker)));
     EXPECT_FALSE(::IsWindowEnabled(Control(dialog, OptionsControl::CheckFade)));
@@ -186,6 +196,74 @@ TEST_F(Options, ReactivatingWarningsShowsTheMessageAndExitClosesBoth) {
     EXPECT_EQ(ReadIni(SettingsFile(), L"Win8AutoColorizeWarn"), L"1");
     EXPECT_EQ(ReadIni(SettingsFile(), L"WarnDisableAutoPick"), L"1");
     EXPECT_EQ(ReadIni(SettingsFile(), L"FirstTimePick"), L"1");
+}
+
+const wchar_t kDwmKey[] = L"Software\\Microsoft\\Windows\\DWM";
+
+// Windows 7: the transparency of window frames, previewed as the sliders and
+// the box change, and undone by Cancel.
+TEST_F(Options, Windows7PreviewsIntensityAndTransparencyAndCancelRestoresThem) {
+    RegistryValue opaque(kDwmKey, L"ColorizationOpaqueBlend");
+    RegistryValue blur(kDwmKey, L"ColorizationBlurBalance");
+    opaque.SetDword(1);
+    blur.SetDword(40);
+    const OlderWindows windows7(L"win7", L"6.1");
+    folder_.AddVersionDouble();
+    Start({{L"Intensity", L"70"}}, windows7.Environment());
+    HWND dialog = OpenOptions();
+    ASSERT_NE(dialog, nullptr);
+    ScreenshotIfAsked(L"options-color-win7");
+    HWND tracker = Control(dialog, OptionsControl::Tracker);
+    HWND transparency = Control(dialog, OptionsControl::CheckTrans);
+    ASSERT_TRUE(::IsWindowVisible(tracker));
+    ASSERT_TRUE(::IsWindowVisible(transparency));
+    EXPECT_EQ(::SendMessageW(transparency, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(::SendMessageW(tracker, TBM_GETPOS, 0, 0), 70);
+    const std::size_t before = SettledRecordCount();
+    auto last = [&] {
+        const auto records = ReadDwmLog(log());
+        return records.size() > before ? std::optional<DwmRecord>(records.back()) : std::nullopt;
+    };
+
+    // The arrow key moves the slider one step, as the user's would.
+    ::PostMessageW(tracker, WM_KEYDOWN, VK_RIGHT, 0);
+    ASSERT_TRUE(WaitFor([&] { return last() && last()->afterglow == 71; })) << DescribeDwmLog(ReadDwmLog(log()));
+    EXPECT_EQ(last()->opaqueBlend, 0xFFFFFFFFu);
+    EXPECT_EQ(last()->blurBalance, 40u);
+
+    Click(transparency);
+    EXPECT_TRUE(WaitFor([&] { return opaque.Dword() == 0u; })) << "ticking did not write the registry";
+    ASSERT_TRUE(WaitFor([&] { return last() && last()->opaqueBlend == 0; })) << DescribeDwmLog(ReadDwmLog(log()));
+    EXPECT_EQ(last()->afterglow, 128u - 71u) << "with transparency the slider runs backwards";
+
+    Click(FindControl(dialog, IDCANCEL));
+    ASSERT_TRUE(WaitClosed());
+    EXPECT_EQ(opaque.Dword(), 1u) << "the registry value read at creation is back";
+    ASSERT_TRUE(WaitFor([&] { return last() && last()->afterglow == 70; })) << DescribeDwmLog(ReadDwmLog(log()));
+    EXPECT_EQ(last()->opaqueBlend, 0xFFFFFFFFu);
+    EXPECT_EQ(last()->blurBalance, 40u);
+    EXPECT_EQ(ReadIni(SettingsFile(), L"Intensity"), L"70");
+    Exit();
+}
+
+TEST_F(Options, Windows81HidesTransparencyAndIs350PixelsHigh) {
+    const OlderWindows windows81(L"win81", L"6.3");
+    folder_.AddVersionDouble();
+    Start({}, windows81.Environment());
+    HWND dialog = OpenOptions();
+    ASSERT_NE(dialog, nullptr);
+    ScreenshotIfAsked(L"options-color-win81");
+    EXPECT_TRUE(::IsWindowVisible(Control(dialog, OptionsControl::Tracker)));
+    EXPECT_FALSE(::IsWindowVisible(Control(dialog, OptionsControl::CheckTrans)));
+    EXPECT_FALSE(::IsWindowVisible(Control(dialog, OptionsControl::TransTracker)));
+    EXPECT_TRUE(::IsWindowEnabled(Control(dialog, OptionsControl::CheckFade)));
+    RECT box{};
+    ::GetWindowRect(dialog, &box);
+    HDC screen = ::GetDC(nullptr);
+    const int ppi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    EXPECT_EQ(box.bottom - box.top, ::MulDiv(350, ppi, 96));
+    Exit();
 }
 
 } // namespace

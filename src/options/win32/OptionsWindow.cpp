@@ -7,6 +7,8 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace hg::win32 {
@@ -203,7 +205,7 @@ HWND TFrmOptions::AddControl(HWND parent, const wchar_t* windowClass, const wcha
 }
 
 HWND TFrmOptions::AddTextControl(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style, int id,
-                                 int x, int y, HFONT font) {
+                                 int x, int y, HFONT font, int minWidth) {
     SIZE extent{};
     if (HDC dc = ::GetDC(dialog_)) {
         const HGDIOBJ old = ::SelectObject(dc, font);
@@ -213,7 +215,7 @@ HWND TFrmOptions::AddTextControl(HWND parent, const wchar_t* windowClass, const 
     }
     const bool button = std::wstring_view(windowClass) == WC_BUTTONW;
     // Check boxes and radio buttons: the box and a gap before the text.
-    const int width = ::MulDiv(extent.cx, kDesignPpi, dpi_) + (button ? 26 : 2);
+    const int width = std::max(minWidth, ::MulDiv(extent.cx, kDesignPpi, dpi_) + (button ? 26 : 2));
     const int height = button ? 22 : ::MulDiv(extent.cy, kDesignPpi, dpi_) + 1;
     return AddControl(parent, windowClass, text, style, id, x, y, width, height, font);
 }
@@ -270,11 +272,12 @@ void TFrmOptions::CreateControls() {
     // "Color"
     HWND color = pages_[PageColor];
     AddTextControl(color, WC_STATICW, L"Color source", kLabel, -1, 6, 4, boldFont_);
-    AddControl(color, WC_BUTTONW, L"Manual", kCheckBox, id(C::CheckDisabled), 16, 31, 152, 22, font_);
-    AddControl(color, WC_BUTTONW, L"Wallpaper (Recommended)", kRadio | WS_GROUP | WS_TABSTOP, id(C::RbWallpaper), 196,
-               33, 209, 21, font_);
-    AddControl(color, WC_BUTTONW, L"Active application icon", kRadio, id(C::RbIcon), 196, 64, 185, 21, font_);
-    AddControl(color, WC_BUTTONW, L"Active application contents", kRadio, id(C::RbContents), 196, 96, 203, 22, font_);
+    // The sizes given are the least; a wider font widens them.
+    AddTextControl(color, WC_BUTTONW, L"Manual", kCheckBox, id(C::CheckDisabled), 16, 31, font_, 152);
+    AddTextControl(color, WC_BUTTONW, L"Wallpaper (Recommended)", kRadio | WS_GROUP | WS_TABSTOP,
+                   id(C::RbWallpaper), 196, 33, font_, 209);
+    AddTextControl(color, WC_BUTTONW, L"Active application icon", kRadio, id(C::RbIcon), 196, 64, font_, 185);
+    AddTextControl(color, WC_BUTTONW, L"Active application contents", kRadio, id(C::RbContents), 196, 96, font_, 203);
     AddTextControl(color, WC_STATICW, L"Color mode", kLabel | WS_GROUP, -1, 6, 125, boldFont_);
     AddTextControl(color, WC_BUTTONW, L"Predominant Color", kRadio | WS_GROUP | WS_TABSTOP,
                    id(C::RadioPredominant), 16, 154, font_);

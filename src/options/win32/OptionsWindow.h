@@ -38,9 +38,10 @@ private:
     void CreateControls();
     HWND AddControl(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int x, int y,
                     int width, int height, HFONT font);
-    // A check box, radio button or label sized to its text.
+    // A check box, radio button or label sized to its text (at least
+    // minWidth wide, at the design resolution).
     HWND AddTextControl(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int x,
-                        int y, HFONT font);
+                        int y, HFONT font, int minWidth = 0);
     HWND Control(OptionsControl control) const { return controls_[static_cast<std::size_t>(control)]; }
     void ShowPage(int page);
     // Shows the form's state in the controls.
