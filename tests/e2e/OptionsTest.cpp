@@ -80,6 +80,11 @@ protected:
         return info.hwndFocus;
     }
     void Click(HWND control) { ::SendMessageW(control, BM_CLICK, 0, 0); }
+    // A screenshot once the dialog has painted what it shows now.
+    void Screenshot(HWND dialog, const wchar_t* name) {
+        ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        ScreenshotIfAsked(name);
+    }
     void Exit() {
         app_->Command(main_, kExit);
         EXPECT_EQ(app_->WaitExit(), 0u);
@@ -106,11 +111,11 @@ TEST_F(Options, OpensFromTheMenuComesForwardAndEscOrCancelWriteNothing) {
     HWND dialog = OpenOptions();
     ASSERT_NE(dialog, nullptr);
     // Each page as the user sees it (when screenshots are asked for).
-    ScreenshotIfAsked(L"options-color");
+    Screenshot(dialog, L"options-color");
     HWND tabs = FindControl(dialog, kOptionsTabsId);
     for (const wchar_t* page : {L"options-wallpaper", L"options-advanced"}) {
         ::SendMessageW(tabs, WM_KEYDOWN, VK_RIGHT, 0);
-        ScreenshotIfAsked(page);
+        Screenshot(dialog, page);
     }
     ::SendMessageW(tabs, WM_KEYDOWN, VK_LEFT, 0);
     ::SendMessageW(tabs, WM_KEYDOWN, VK_LEFT, 0);
@@ -212,7 +217,7 @@ TEST_F(Options, Windows7PreviewsIntensityAndTransparencyAndCancelRestoresThem) {
     Start({{L"Intensity", L"70"}}, windows7.Environment());
     HWND dialog = OpenOptions();
     ASSERT_NE(dialog, nullptr);
-    ScreenshotIfAsked(L"options-color-win7");
+    Screenshot(dialog, L"options-color-win7");
     HWND tracker = Control(dialog, OptionsControl::Tracker);
     HWND transparency = Control(dialog, OptionsControl::CheckTrans);
     ASSERT_TRUE(::IsWindowVisible(tracker));
@@ -252,7 +257,7 @@ TEST_F(Options, Windows81HidesTransparencyAndIs350PixelsHigh) {
     Start({}, windows81.Environment());
     HWND dialog = OpenOptions();
     ASSERT_NE(dialog, nullptr);
-    ScreenshotIfAsked(L"options-color-win81");
+    Screenshot(dialog, L"options-color-win81");
     EXPECT_TRUE(::IsWindowVisible(Control(dialog, OptionsControl::Tracker)));
     EXPECT_FALSE(::IsWindowVisible(Control(dialog, OptionsControl::CheckTrans)));
     EXPECT_FALSE(::IsWindowVisible(Control(dialog, OptionsControl::TransTracker)));

@@ -1,5 +1,6 @@
 #include "options/win32/OptionsWindow.h"
 
+#include "dialogs/win32/Win32TaskDialog.h"
 #include "platform/SpinValue.h"
 #include "platform/win32/ErrorBoundary.h"
 #include "platform/win32/Placement.h"
@@ -84,10 +85,13 @@ int TFrmOptions::ShowModal(OptionsForm& form) {
     closing_ = false;
     dpi_ = GetMainMonitorPPI();
     const int fontHeight = -Scale(15);
+    // Where the system lacks Segoe UI (Wine), a substitute of similar width
+    // keeps the captions inside the design's room.
+    const wchar_t* const face = Win32TaskDialogMetrics().HasFont(L"Segoe UI") ? L"Segoe UI" : L"Tahoma";
     font_ = ::CreateFontW(fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                          CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
+                          CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, face);
     boldFont_ = ::CreateFontW(fontHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                              CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
+                              CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, face);
     const std::vector<DWORD> dialogTemplate = DialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
     const INT_PTR result = ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr),
                                                      reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()),
