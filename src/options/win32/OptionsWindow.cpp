@@ -330,14 +330,17 @@ void TFrmOptions::CreateControls() {
 
     // "Advanced"
     HWND advanced = pages_[PageAdvanced];
-    AddTextControl(advanced, WC_STATICW, L"Tray double click:", kLabel, -1, 6, 14, font_);
+    // The lists start at 131, or after their labels where the font is wider.
+    const int listLeft = std::max({131, DesignRight(AddTextControl(advanced, WC_STATICW, L"Tray double click:", kLabel,
+                                                                   -1, 6, 14, font_)) + 6,
+                                   DesignRight(AddTextControl(advanced, WC_STATICW, L"Tray Icon style:", kLabel, -1, 6,
+                                                              50, font_)) + 6});
     HWND doubleClick = AddControl(advanced, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL |
-                                  CBS_DROPDOWNLIST, id(C::CmbDoubleClick), 131, 9, 220, 160, font_);
+                                  CBS_DROPDOWNLIST, id(C::CmbDoubleClick), listLeft, 9, 220, 160, font_);
     for (const wchar_t* item : {L"Start display properties", L"Pick From Screen", L"Select a Color"})
         ::SendMessageW(doubleClick, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
-    AddTextControl(advanced, WC_STATICW, L"Tray Icon style:", kLabel, -1, 6, 50, font_);
     HWND iconStyle = AddControl(advanced, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL |
-                                CBS_DROPDOWNLIST, id(C::CmbIconStyle), 131, 46, 220, 120, font_);
+                                CBS_DROPDOWNLIST, id(C::CmbIconStyle), listLeft, 46, 220, 120, font_);
     for (const wchar_t* item : {L"Application", L"Native"})
         ::SendMessageW(iconStyle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     AddControl(advanced, WC_LINK, L"<a>Reactivate warning dialogs</a>", WS_CHILD | WS_VISIBLE | WS_TABSTOP,
@@ -351,6 +354,49 @@ void TFrmOptions::CreateControls() {
     AddControl(dialog_, WC_BUTTONW, L"&OK", button | BS_DEFPUSHBUTTON, IDOK, 208, buttonTop, 93, 29, font_);
     AddControl(dialog_, WC_BUTTONW, L"&Cancel", button, IDCANCEL, 308, buttonTop, 93, 29, font_);
     AddControl(dialog_, WC_BUTTONW, L"&Apply", button, id(C::BtnApply), 408, buttonTop, 93, 29, font_);
+    WidenToFit();
+}
+
+int TFrmOptions::DesignRight(HWND control) const {
+    RECT box{};
+    ::GetWindowRect(control, &box);
+    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(control), reinterpret_cast<POINT*>(&box), 2);
+    return ::MulDiv(box.right, kDesignPpi, dpi_);
+}
+
+void TFrmOptions::WidenToFit() {
+    // Captions in a wider font than the design's (a substitute for Segoe
+    // UI, larger text) would be cut off at the page's edge: the dialog
+    // grows instead, its buttons staying at the right.
+    RECT page{};
+    ::GetClientRect(pages_[PageColor], &page);
+    int needed = page.right;
+    for (HWND p : pages_)
+        for (HWND child = ::GetWindow(p, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            RECT box{};
+            ::GetWindowRect(child, &box);
+            ::MapWindowPoints(HWND_DESKTOP, p, reinterpret_cast<POINT*>(&box), 2);
+            needed = std::max<int>(needed, box.right + Scale(8));
+        }
+    const int extra = needed - page.right;
+    if (extra <= 0)
+        return;
+    auto grow = [&](HWND window) {
+        RECT box{};
+        ::GetWindowRect(window, &box);
+        ::SetWindowPos(window, nullptr, 0, 0, box.right - box.left + extra, box.bottom - box.top,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    grow(dialog_);
+    grow(tabs_);
+    for (HWND p : pages_)
+        grow(p);
+    for (HWND button : {::GetDlgItem(dialog_, IDOK), ::GetDlgItem(dialog_, IDCANCEL), Control(C::BtnApply)}) {
+        RECT box{};
+        ::GetWindowRect(button, &box);
+        ::MapWindowPoints(HWND_DESKTOP, dialog_, reinterpret_cast<POINT*>(&box), 2);
+        ::SetWindowPos(button, nullptr, box.left + extra, box.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void TFrmOptions::ShowPage(int page) {

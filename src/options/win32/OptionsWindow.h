@@ -43,6 +43,9 @@ private:
     HWND AddTextControl(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int x,
                         int y, HFONT font, int minWidth = 0);
     HWND Control(OptionsControl control) const { return controls_[static_cast<std::size_t>(control)]; }
+    // The right edge of a control in its parent, at the design resolution.
+    int DesignRight(HWND control) const;
+    void WidenToFit();
     void ShowPage(int page);
     // Shows the form's state in the controls.
     void Sync();
