@@ -9,7 +9,9 @@ namespace hg {
 // IDOK 1 and IDCANCEL 2); tests find the controls by them.
 inline constexpr int kOptionsTabsId = 190;
 inline constexpr int kOptionsLinkId = 191;
-constexpr int OptionsControlId(OptionsControl control) { return 200 + static_cast<int>(control); }
+constexpr int OptionsControlId(OptionsControl control) {
+    return 200 + static_cast<int>(control);
+}
 
 class IOptionsDialog : public IModalWindow {
 public:

@@ -21,7 +21,33 @@ int TrackerRange(std::int64_t position) {
 }
 } // namespace
 
-int ListItemFor(std::int32_t value, int itemCount) { return value >= 0 && value < itemCount ? value : -1; }
+bool IsCheckBox(OptionsControl control) {
+    switch (control) {
+    case C::CheckDisabled:
+    case C::CkIgnoreDarkLIghtColors:
+    case C::CheckTrans:
+    case C::CheckBgColor:
+    case C::CheckFade:
+    case C::CkRememberManualSet:
+    case C::CheckDisableOnPick:
+    case C::CheckShowDeskOnPick:
+    case C::CheckShowPreviewWindow:
+    case C::CkMainMonWin81:
+    case C::ChkMoreColors:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsRadioButton(OptionsControl control) {
+    return control == C::RbWallpaper || control == C::RbIcon || control == C::RbContents ||
+           control == C::RadioPredominant || control == C::RadioAverage;
+}
+
+int ListItemFor(std::int32_t value, int itemCount) {
+    return value >= 0 && value < itemCount ? value : -1;
+}
 
 OptionsForm::OptionsForm(OptionsPorts ports, OptionsInitialValues& initial) : ports_(ports), initial_(initial) {}
 
@@ -138,7 +164,9 @@ void OptionsForm::RbWallpaperClick() {
     UpdateEnabling();
 }
 
-void OptionsForm::CheckDisabledClick() { RbWallpaperClick(); }
+void OptionsForm::CheckDisabledClick() {
+    RbWallpaperClick();
+}
 
 void OptionsForm::RadioPredominantClick() {
     EnableApply();
@@ -147,16 +175,15 @@ void OptionsForm::RadioPredominantClick() {
 
 void OptionsForm::SetChecked(OptionsControl box, bool checked) {
     OptionsControlState& state = at(box);
-    if (!state.visible || !state.enabled || state.checked == checked)
+    if (!IsCheckBox(box) || !state.visible || !state.enabled || state.checked == checked)
         return;
+    state.checked = checked;
     switch (box) {
     case C::CheckDisabled:
     case C::ChkMoreColors:
-        state.checked = checked;
         CheckDisabledClick();
         break;
     case C::CheckTrans:
-        state.checked = checked;
         try {
             CheckTransClick();
         } catch (...) {
@@ -166,20 +193,10 @@ void OptionsForm::SetChecked(OptionsControl box, bool checked) {
             throw;
         }
         break;
-    case C::CkMainMonWin81:
-    case C::CkIgnoreDarkLIghtColors:
-    case C::CheckBgColor:
-    case C::CheckFade:
-    case C::CkRememberManualSet:
-    case C::CheckDisableOnPick:
-    case C::CheckShowDeskOnPick:
-    case C::CheckShowPreviewWindow:
-        state.checked = checked;
+    default:
         EnableApply();
         UpdateEnabling();
         break;
-    default:
-        break; // not a check box
     }
 }
 
@@ -309,8 +326,7 @@ bool OptionsForm::BtnOkClick(bool apply) {
         // OK pressed with Enter may come before the spin control limited
         // what was typed into it.
         spinValue_ = std::clamp<std::int64_t>(spinValue_, kSpinMin, spinMax_);
-        options.DualMonWallSlideUseMon =
-            Checked(C::CkMainMonWin81) ? static_cast<std::int32_t>(spinValue_ - 1) : -1;
+        options.DualMonWallSlideUseMon = Checked(C::CkMainMonWin81) ? static_cast<std::int32_t>(spinValue_ - 1) : -1;
     }
     if (!Checked(C::ChkMoreColors) && options.ColorizeSysColors)
         owner.ResetSysColors();
@@ -333,8 +349,8 @@ void OptionsForm::FormClose(int modalResult) {
     if (modalResult != kOptionsCancel || windows10_)
         return;
     const bool restoreRegistry = Checked(C::CheckTrans) != initial_.InitialTransparency;
-    const bool written =
-        !restoreRegistry || ports_.registry.WriteDword(kDwmKey, kOpaqueBlendValue, initial_.InitialTransparency ? 0 : 1);
+    const bool written = !restoreRegistry ||
+                         ports_.registry.WriteDword(kDwmKey, kOpaqueBlendValue, initial_.InitialTransparency ? 0 : 1);
     if (previewed_)
         ports_.owner.SetCompositionColor(ports_.owner.LastAeroColor(), ports_.owner.AppOptions().Intensity, false,
                                          initial_.InitialTransparency ? 1 : 0, initial_.InitialBlurBalance);

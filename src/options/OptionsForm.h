@@ -193,6 +193,9 @@ private:
     std::optional<int> outerHeight96_;
 };
 
+bool IsCheckBox(OptionsControl control);
+bool IsRadioButton(OptionsControl control);
+
 // The item a list shows for a stored value: the value when it names an item,
 // otherwise none (-1).
 int ListItemFor(std::int32_t value, int itemCount);

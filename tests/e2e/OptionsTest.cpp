@@ -34,7 +34,9 @@ HWND FindControl(HWND dialog, int id) {
     return search.found;
 }
 
-HWND Control(HWND dialog, OptionsControl control) { return FindControl(dialog, OptionsControlId(control)); }
+HWND Control(HWND dialog, OptionsControl control) {
+    return FindControl(dialog, OptionsControlId(control));
+}
 
 class Options : public ProgramTest {
 protected:
@@ -157,9 +159,8 @@ TEST_F(Options, ApplyRestartsTheLoopAtOnceAndOkWritesTheSettings) {
     // The source becomes the active window's contents: the dialog itself.
     Click(Control(dialog, OptionsControl::RbContents));
     Click(Control(dialog, OptionsControl::BtnApply));
-    EXPECT_TRUE(WaitFor([&] { return ReadDwmLog(log()).size() > before; }))
-        << "Apply did not restart the loop:\n"
-        << DescribeDwmLog(ReadDwmLog(log()));
+    EXPECT_TRUE(WaitFor([&] { return ReadDwmLog(log()).size() > before; })) << "Apply did not restart the loop:\n"
+                                                                            << DescribeDwmLog(ReadDwmLog(log()));
     EXPECT_FALSE(::IsWindowEnabled(Control(dialog, OptionsControl::BtnApply)));
     EXPECT_EQ(ReadIni(SettingsFile(), L"Mode"), std::nullopt) << "Apply wrote the file";
 

@@ -39,30 +39,6 @@ std::vector<DWORD> DialogTemplate(DWORD style) {
     return buffer;
 }
 
-bool IsCheckBox(C control) {
-    switch (control) {
-    case C::CheckDisabled:
-    case C::CkIgnoreDarkLIghtColors:
-    case C::CheckTrans:
-    case C::CheckBgColor:
-    case C::CheckFade:
-    case C::CkRememberManualSet:
-    case C::CheckDisableOnPick:
-    case C::CheckShowDeskOnPick:
-    case C::CheckShowPreviewWindow:
-    case C::CkMainMonWin81:
-    case C::ChkMoreColors:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool IsRadio(C control) {
-    return control == C::RbWallpaper || control == C::RbIcon || control == C::RbContents ||
-           control == C::RadioPredominant || control == C::RadioAverage;
-}
-
 std::optional<C> ControlOfId(int id) {
     const int index = id - OptionsControlId(C::CheckDisabled);
     if (index < 0 || index >= static_cast<int>(C::Count))
@@ -78,7 +54,9 @@ TFrmOptions::~TFrmOptions() {
         ::DestroyWindow(dialog_);
 }
 
-int TFrmOptions::Scale(int designPixels) const { return ::MulDiv(designPixels, dpi_, kDesignPpi); }
+int TFrmOptions::Scale(int designPixels) const {
+    return ::MulDiv(designPixels, dpi_, kDesignPpi);
+}
 
 int TFrmOptions::ShowModal(OptionsForm& form) {
     form_ = &form;
@@ -93,10 +71,9 @@ int TFrmOptions::ShowModal(OptionsForm& form) {
     boldFont_ = ::CreateFontW(fontHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                               CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, face);
     const std::vector<DWORD> dialogTemplate = DialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
-    const INT_PTR result = ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr),
-                                                     reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()),
-                                                     owner_ ? owner_() : nullptr, DialogProc,
-                                                     reinterpret_cast<LPARAM>(this));
+    const INT_PTR result = ::DialogBoxIndirectParamW(
+        ::GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()),
+        owner_ ? owner_() : nullptr, DialogProc, reinterpret_cast<LPARAM>(this));
     // Forgotten on every path, so the next "&Settings..." opens a new one.
     dialog_ = nullptr;
     tabs_ = nullptr;
@@ -198,9 +175,9 @@ INT_PTR TFrmOptions::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 HWND TFrmOptions::AddControl(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int x,
                              int y, int width, int height, HFONT font) {
-    HWND control = ::CreateWindowExW(0, windowClass, text, style, Scale(x), Scale(y), Scale(width), Scale(height),
-                                     parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                     ::GetModuleHandleW(nullptr), nullptr);
+    HWND control =
+        ::CreateWindowExW(0, windowClass, text, style, Scale(x), Scale(y), Scale(width), Scale(height), parent,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
     if (control != nullptr)
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (const auto known = ControlOfId(id))
@@ -255,10 +232,10 @@ void TFrmOptions::CreateControls() {
                                             dialog_, PageProc, 0);
         ::EnableThemeDialogTexture(page, ETDT_ENABLETAB);
     }
-    tabs_ = ::CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS,
-                              tabsRect.left, tabsRect.top, tabsRect.right - tabsRect.left,
-                              tabsRect.bottom - tabsRect.top, dialog_,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOptionsTabsId)), instance, nullptr);
+    tabs_ =
+        ::CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, tabsRect.left,
+                          tabsRect.top, tabsRect.right - tabsRect.left, tabsRect.bottom - tabsRect.top, dialog_,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOptionsTabsId)), instance, nullptr);
     ::SendMessageW(tabs_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     const wchar_t* const titles[PageCount] = {L"Color", L"Wallpaper", L"Advanced"};
     for (int i = 0; i < PageCount; ++i) {
@@ -278,20 +255,20 @@ void TFrmOptions::CreateControls() {
     AddTextControl(color, WC_STATICW, L"Color source", kLabel, -1, 6, 4, boldFont_);
     // The sizes given are the least; a wider font widens them.
     AddTextControl(color, WC_BUTTONW, L"Manual", kCheckBox, id(C::CheckDisabled), 16, 31, font_, 152);
-    AddTextControl(color, WC_BUTTONW, L"Wallpaper (Recommended)", kRadio | WS_GROUP | WS_TABSTOP,
-                   id(C::RbWallpaper), 196, 33, font_, 209);
+    AddTextControl(color, WC_BUTTONW, L"Wallpaper (Recommended)", kRadio | WS_GROUP | WS_TABSTOP, id(C::RbWallpaper),
+                   196, 33, font_, 209);
     AddTextControl(color, WC_BUTTONW, L"Active application icon", kRadio, id(C::RbIcon), 196, 64, font_, 185);
     AddTextControl(color, WC_BUTTONW, L"Active application contents", kRadio, id(C::RbContents), 196, 96, font_, 203);
     AddTextControl(color, WC_STATICW, L"Color mode", kLabel | WS_GROUP, -1, 6, 125, boldFont_);
-    AddTextControl(color, WC_BUTTONW, L"Predominant Color", kRadio | WS_GROUP | WS_TABSTOP,
-                   id(C::RadioPredominant), 16, 154, font_);
+    AddTextControl(color, WC_BUTTONW, L"Predominant Color", kRadio | WS_GROUP | WS_TABSTOP, id(C::RadioPredominant), 16,
+                   154, font_);
     AddTextControl(color, WC_BUTTONW, L"Average Color", kRadio, id(C::RadioAverage), 197, 154, font_);
     AddTextControl(color, WC_BUTTONW, L"Ignore dark and light colors", kCheckBox | WS_GROUP,
                    id(C::CkIgnoreDarkLIghtColors), 198, 183, font_);
     AddTextControl(color, WC_STATICW, L"Color Intensity", kLabel, id(C::lblTitulo2), 6, 200, boldFont_);
     const DWORD slider = WS_CHILD | WS_VISIBLE | WS_TABSTOP | TBS_HORZ | TBS_AUTOTICKS | TBS_BOTTOM;
-    HWND tracker = AddControl(color, TRACKBAR_CLASSW, L"", slider | TBS_FIXEDLENGTH, id(C::Tracker), 6, 228, 462, 43,
-                              font_);
+    HWND tracker =
+        AddControl(color, TRACKBAR_CLASSW, L"", slider | TBS_FIXEDLENGTH, id(C::Tracker), 6, 228, 462, 43, font_);
     ::SendMessageW(tracker, TBM_SETTHUMBLENGTH, Scale(31), 0);
     AddTextControl(color, WC_STATICW, L"Lighter", kLabel, id(C::LabelLeft), 15, 274, font_);
     AddTextControl(color, WC_STATICW, L"Darker", kLabel, id(C::Label3), 418, 274, font_);
@@ -331,16 +308,17 @@ void TFrmOptions::CreateControls() {
     // "Advanced"
     HWND advanced = pages_[PageAdvanced];
     // The lists start at 131, or after their labels where the font is wider.
-    const int listLeft = std::max({131, DesignRight(AddTextControl(advanced, WC_STATICW, L"Tray double click:", kLabel,
-                                                                   -1, 6, 14, font_)) + 6,
-                                   DesignRight(AddTextControl(advanced, WC_STATICW, L"Tray Icon style:", kLabel, -1, 6,
-                                                              50, font_)) + 6});
-    HWND doubleClick = AddControl(advanced, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL |
-                                  CBS_DROPDOWNLIST, id(C::CmbDoubleClick), listLeft, 9, 220, 160, font_);
+    const int listLeft = std::max(
+        {131, DesignRight(AddTextControl(advanced, WC_STATICW, L"Tray double click:", kLabel, -1, 6, 14, font_)) + 6,
+         DesignRight(AddTextControl(advanced, WC_STATICW, L"Tray Icon style:", kLabel, -1, 6, 50, font_)) + 6});
+    HWND doubleClick =
+        AddControl(advanced, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
+                   id(C::CmbDoubleClick), listLeft, 9, 220, 160, font_);
     for (const wchar_t* item : {L"Start display properties", L"Pick From Screen", L"Select a Color"})
         ::SendMessageW(doubleClick, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
-    HWND iconStyle = AddControl(advanced, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL |
-                                CBS_DROPDOWNLIST, id(C::CmbIconStyle), listLeft, 46, 220, 120, font_);
+    HWND iconStyle =
+        AddControl(advanced, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
+                   id(C::CmbIconStyle), listLeft, 46, 220, 120, font_);
     for (const wchar_t* item : {L"Application", L"Native"})
         ::SendMessageW(iconStyle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     AddControl(advanced, WC_LINK, L"<a>Reactivate warning dialogs</a>", WS_CHILD | WS_VISIBLE | WS_TABSTOP,
@@ -418,7 +396,7 @@ void TFrmOptions::Sync() {
         const OptionsControlState& state = form[control];
         ::ShowWindow(window, state.visible ? SW_SHOWNA : SW_HIDE);
         ::EnableWindow(window, state.enabled ? TRUE : FALSE);
-        if (IsCheckBox(control) || IsRadio(control))
+        if (IsCheckBox(control) || IsRadioButton(control))
             ::SendMessageW(window, BM_SETCHECK, state.checked ? BST_CHECKED : BST_UNCHECKED, 0);
     }
     ::SendMessageW(Control(C::Tracker), TBM_SETPOS, TRUE, form.TrackerPosition());
@@ -466,7 +444,7 @@ void TFrmOptions::OnCommand(int id, int code, HWND control) {
         return;
     if (IsCheckBox(*which) && code == BN_CLICKED)
         form_->SetChecked(*which, ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED);
-    else if (IsRadio(*which) && code == BN_CLICKED)
+    else if (IsRadioButton(*which) && code == BN_CLICKED)
         form_->Select(*which);
     else if (*which == C::CmbDoubleClick && code == CBN_SELCHANGE)
         form_->SetDoubleClickItem(static_cast<int>(::SendMessageW(control, CB_GETCURSEL, 0, 0)));

@@ -40,8 +40,8 @@ private:
                     int width, int height, HFONT font);
     // A check box, radio button or label sized to its text (at least
     // minWidth wide, at the design resolution).
-    HWND AddTextControl(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int x,
-                        int y, HFONT font, int minWidth = 0);
+    HWND AddTextControl(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int x, int y,
+                        HFONT font, int minWidth = 0);
     HWND Control(OptionsControl control) const { return controls_[static_cast<std::size_t>(control)]; }
     // The right edge of a control in its parent, at the design resolution.
     int DesignRight(HWND control) const;
@@ -64,8 +64,8 @@ private:
     HFONT font_ = nullptr;
     HFONT boldFont_ = nullptr;
     int dpi_ = 96;
-    bool syncing_ = false;       // the controls are being set from the form
-    bool closePending_ = false;  // closed as cancelled before it was up
+    bool syncing_ = false;      // the controls are being set from the form
+    bool closePending_ = false; // closed as cancelled before it was up
     bool closing_ = false;
 };
 

@@ -39,8 +39,8 @@ public:
 class SettingsCommand : public FakeMainPorts {
 protected:
     MainForm& Start() {
-        form_ = std::make_unique<MainForm>(MainPorts{host, system, files, profile, registry, dialogs, timers,
-                                                     composition, nullptr, nullptr, &window});
+        form_ = std::make_unique<MainForm>(
+            MainPorts{host, system, files, profile, registry, dialogs, timers, composition, nullptr, nullptr, &window});
         form_->AttachTray(tray);
         form_->FormCreate();
         form_->DeferredStart();

@@ -50,7 +50,7 @@ protected:
 TEST_F(OptionsFormTest, CheckBoxesShowAndStoreTheirSettings) {
     struct Case {
         C box;
-        bool TAppOptions::* field;
+        bool TAppOptions::*field;
     };
     const Case cases[] = {
         {C::CkIgnoreDarkLIghtColors, &TAppOptions::IgnoreDarkLigthColors},
@@ -413,7 +413,8 @@ TEST_F(OptionsFormTest, MonitorNumberIsLimitedOnOk) {
     SetVersion(Version::Windows10);
     owner.monitors = 3;
     owner.options.DualMonWallSlideUseMon = 0;
-    for (const auto& [typed, stored] : {std::pair<std::int64_t, std::int32_t>{7, 2}, {-40, 0}, {INT64_MAX, 2}, {2, 1}}) {
+    for (const auto& [typed, stored] :
+         {std::pair<std::int64_t, std::int32_t>{7, 2}, {-40, 0}, {INT64_MAX, 2}, {2, 1}}) {
         OptionsForm& dialog = Open();
         dialog.SetSpinValue(typed);
         dialog.BtnOkClick(false);
