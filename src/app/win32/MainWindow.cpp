@@ -152,6 +152,9 @@ void MainWindow::OnCommand(WORD id) {
         form_.About1Click();
         break;
     case MenuCommand::Close:
+        // A tray menu still open (the command came from elsewhere) runs a
+        // loop of its own that would hold the exit back; it ends first.
+        ::EndMenu();
         form_.Close1Click();
         break;
     default:
