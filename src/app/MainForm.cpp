@@ -141,7 +141,8 @@ void MainForm::SettingChanged(std::wstring_view area) {
 }
 
 void MainForm::FormClose() {
-    for (TimerId id : {TimerId::Icon, TimerId::Background, TimerId::Anime, TimerId::WallpaperSettle})
+    AbandonPick();
+    for (TimerId id : {TimerId::Icon, TimerId::Background, TimerId::Anime, TimerId::WallpaperSettle, TimerId::Pick})
         ports_.timers.Disable(id);
     SaveEverything(true);
     state_ = State::Closed;
@@ -182,6 +183,8 @@ bool MainForm::ExitIfDue() {
 }
 
 void MainForm::SessionEnding() {
+    // The pointer and the mouse are given back before anything else.
+    AbandonPick();
     // Only what the running program holds is written: not before the start
     // has read the settings, not after the exit wrote them, not for a
     // refused start.
@@ -249,6 +252,9 @@ void MainForm::OnTimer(TimerId id) {
         break;
     case TimerId::Anime:
         colorizer_.TimerAnimeTimer();
+        break;
+    case TimerId::Pick:
+        TimerPickTimer();
         break;
     case TimerId::WallpaperSettle:
         WallpaperSettled();

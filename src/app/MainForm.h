@@ -10,6 +10,7 @@
 #include "colorize/Colorizer.h"
 #include "dialogs/MsgBox.h"
 #include "manual/CustomColors.h"
+#include "manual/ManualHost.h"
 #include "options/OptionsForm.h"
 #include "platform/FileSystem.h"
 #include "platform/Profile.h"
@@ -141,8 +142,29 @@ public:
     // RememberCustomColors is on), shows "&Reset Manual Color" for it and
     // writes the file; a failed write is left for the save at the end.
     void SaveCustomColor(const std::wstring& wallpaper, const Bitmap24& picture, TColor colour);
+    // Remembers LastAeroColor for the wallpaper shown now (loaded afresh to
+    // read its corners); a plain background records nothing.
+    void SaveCustomColor();
     // "&Reset Manual Color" for the entry at index, or hidden for -1.
     void ShowManualColorItem(std::int32_t index);
+
+    // ----- Colours set by hand -----
+    void AttachManualHost(IManualColorHost& host) { manual_ = &host; }
+    // "Select a &Color...": the colour dialog with the custom palette.
+    void MnuSelColorClick();
+    bool ColorDialogOpen() const { return colorDialogOpen_; }
+    // After a colour set by hand while the loop runs: the warning that the
+    // next wallpaper would replace it, and what the user chose there.
+    void WarnUserIfOnAutoSettings();
+    // "Pick Color &From Screen" and the pick it starts: sampled at every
+    // TimerPick tick, ended by the buttons or any loss of the capture.
+    void MnuFromScreenClick();
+    void TimerPickTimer();
+    void PickLeftButton();
+    void PickRightButton();
+    void PickCaptureChanged();
+    // The preview window is being closed by the user.
+    void PreviewClosing();
 
     TTrayMenu TrayMenu;
     ::hg::CustomColorList CustomColorList;
@@ -164,13 +186,24 @@ private:
     };
     NullTrayHost nullTray_;
     ITrayHost* tray_ = &nullTray_;
+    NullManualColorHost nullManual_;
+    IManualColorHost* manual_ = &nullManual_;
+    bool colorDialogOpen_ = false;
+    // The program ends during a pick: the pointer and the mouse are given
+    // back and the colour from before the pick returns.
+    void AbandonPick();
+    // The pick is over: the timer stops, the pointer (and, when asked, the
+    // mouse) is given back and the preview closes.
+    void StopPicking(bool releaseCapture);
+    // A colour set by hand: applied at once; a fade under way stops.
+    void ApplyManualColor(TColor color);
     // After "&Reset Manual Color": the wallpaper's colour is made afresh.
     void RestartAutomaticColor();
 
-    void ReadSystemTheme();
     // Writes the settings and the colour file, if they were read; reports
     // failures when asked.
     void SaveEverything(bool reportFailures);
+    void ReadSystemTheme();
     void WarnIfCompositionOff();
     void WarnIfAutoColorizationOn();
     void OpenPersonalization();

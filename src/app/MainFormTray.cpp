@@ -10,6 +10,9 @@ constexpr wchar_t kDonationPage[] = L"https://www.brenmoor.com/donate.php";
 
 void MainForm::RefreshTrayMenu() {
     ::hg::RefreshTrayMenu(TrayMenu, menuEnabledChecked_, AppOptions_.Mode);
+    // The colour dialog runs once at a time.
+    if (colorDialogOpen_)
+        TrayMenu[TrayItem::MnuSelColor].enabled = false;
     UpdateTrayIcons(false);
 }
 
@@ -29,9 +32,10 @@ void MainForm::TrayDblClick() {
         MnuStartDisplayClick();
         break;
     case TrayAction::FromScreen:
+        MnuFromScreenClick();
+        break;
     case TrayAction::SelColor:
-        // The screen picker and the colour dialog are not part of the
-        // program yet; their commands join here.
+        MnuSelColorClick();
         break;
     case TrayAction::None:
         break;

@@ -28,6 +28,7 @@ enum class WindowKind : std::uint8_t {
     Options,     // "&Settings..."
     About,       // "&About..."
     License,     // the licence text
+    TrayMenu,    // the tray icon's popup menu
 };
 
 // What the shell asks of an open window.

@@ -335,17 +335,19 @@ std::optional<DWORD> RegistryValue::Dword() const {
 
 // Wine's notification area (without a desktop's own tray, a window of its
 // own) shows each icon as a child window of this class.
-int TrayIconCount() {
-    int count = 0;
+std::vector<HWND> VisibleTrayIcons() {
+    std::vector<HWND> icons;
     HWND tray = nullptr;
     while ((tray = ::FindWindowExW(nullptr, tray, L"__winex11_standalone_tray", nullptr)) != nullptr) {
         HWND icon = nullptr;
         while ((icon = ::FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr)) != nullptr)
-            count += ::IsWindowVisible(icon) ? 1 : 0;
+            if (::IsWindowVisible(icon))
+                icons.push_back(icon);
     }
-    return count;
+    return icons;
 }
 
+int TrayIconCount() { return static_cast<int>(VisibleTrayIcons().size()); }
 
 // The whole screen as a 24-bit BMP file, for looking at what a user sees.
 void SaveScreenshot(const std::filesystem::path& file) {

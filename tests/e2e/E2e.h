@@ -74,7 +74,8 @@ HWND FindChild(HWND window, const std::wstring& text);
 // Clicks a button the way a user's click arrives: BM_CLICK to the control.
 bool ClickButton(HWND dialog, const std::wstring& caption);
 
-// Icons shown in Wine's notification area.
+// Icons shown in Wine's notification area, in the order added.
+std::vector<HWND> VisibleTrayIcons();
 int TrayIconCount();
 
 // The whole screen as a 24-bit BMP file, for looking at what a user sees;

@@ -189,6 +189,20 @@ TEST_F(Shell, ExitWhileAMessageBoxIsOpenClosesItAndRunsTheWholeExit) {
     EXPECT_EQ(again.WaitExit(), 0u);
 }
 
+TEST_F(Shell, ExitWhileTheTrayMenuIsOpenClosesTheMenuAndEnds) {
+    const int iconsBefore = TrayIconCount();
+    App app(folder_.exe());
+    const HWND main = app.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return TrayIconCount() == iconsBefore + 1; })) << "the tray icon never appeared";
+    // The right button's release on the icon, as the shell reports it.
+    ::PostMessageW(main, WM_APP + 1, 1, WM_RBUTTONUP);
+    ASSERT_TRUE(WaitFor([&] { return !WindowsOf(app.pid(), L"#32768").empty(); })) << "the menu did not open";
+    app.Command(main, kExit);
+    EXPECT_EQ(app.WaitExit(), 0u) << "Exit did not end the program while its menu was open";
+    EXPECT_TRUE(WaitFor([&] { return TrayIconCount() == iconsBefore; })) << "the tray icon stayed";
+}
+
 // Windows' own automatic colorization is on: the warning with its check box
 // comes at start.
 class ShellWithWarning : public Shell {

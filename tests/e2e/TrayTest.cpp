@@ -25,20 +25,6 @@ constexpr WORD kExit = 1009;
 constexpr UINT kTrayCallback = WM_APP + 1;
 const wchar_t kLightThemeKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
 
-// Wine's notification area (without a desktop's own tray, a window of its
-// own) shows each icon as a child window of this class.
-std::vector<HWND> VisibleTrayIcons() {
-    std::vector<HWND> icons;
-    HWND tray = nullptr;
-    while ((tray = ::FindWindowExW(nullptr, tray, L"__winex11_standalone_tray", nullptr)) != nullptr) {
-        HWND icon = nullptr;
-        while ((icon = ::FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr)) != nullptr)
-            if (::IsWindowVisible(icon))
-                icons.push_back(icon);
-    }
-    return icons;
-}
-
 // The icon added last.
 HWND LastTrayIcon() {
     const auto icons = VisibleTrayIcons();

@@ -23,9 +23,13 @@ MainWindow::MainWindow(UniqueKernelHandle mutex)
                       &activeWindows_, &options_, &DefaultTaskDialogPlatform()}),
       tray_(static_cast<UINT>(AppMessage::TrayCallback),
             {[this] { form_.TrayDblClick(); }, [this]() -> const TTrayMenu& { return form_.TrayMenu; }}),
+      manual_({[this] { return tray_.CurrentIcon(); }, [this] { form_.PreviewClosing(); },
+               [this] { form_.PickCaptureChanged(); }}),
       CreatedMutex(std::move(mutex)) {
     form_.AttachTray(tray_);
+    form_.AttachManualHost(manual_);
     modalDialogs_.Attach(form_.Modals);
+    tray_.AttachModals(form_.Modals);
     // Errors that escape a handler appear in the program's own message box,
     // which "E&xit" can close like any other of its windows.
     SetErrorReporter([this](const std::wstring& text) { ShowError(text); });
@@ -68,6 +72,7 @@ LRESULT MainWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
         tray_.Attach(hwnd());
+        manual_.Attach(hwnd(), form_.Modals);
         form_.FormCreate();
         return 0;
     case WM_DPICHANGED:
@@ -90,6 +95,16 @@ LRESULT MainWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         if (HIWORD(wParam) == 0 || HIWORD(wParam) == 1)
             OnCommand(LOWORD(wParam));
+        return 0;
+    // The screen pick: the main window holds the mouse while it runs.
+    case WM_LBUTTONDOWN:
+        form_.PickLeftButton();
+        return 0;
+    case WM_RBUTTONDOWN:
+        form_.PickRightButton();
+        return 0;
+    case WM_CAPTURECHANGED:
+        form_.PickCaptureChanged();
         return 0;
     case WM_TIMER:
         form_.OnTimer(static_cast<TimerId>(wParam));
@@ -139,6 +154,12 @@ void MainWindow::OnCommand(WORD id) {
     case MenuCommand::StartDisplay:
         form_.MnuStartDisplayClick();
         break;
+    case MenuCommand::FromScreen:
+        form_.MnuFromScreenClick();
+        break;
+    case MenuCommand::SelColor:
+        form_.MnuSelColorClick();
+        break;
     case MenuCommand::ClearCurrentManualColor:
         form_.MnuClearCurrentManualColorClick();
         break;
@@ -152,9 +173,6 @@ void MainWindow::OnCommand(WORD id) {
         form_.About1Click();
         break;
     case MenuCommand::Close:
-        // A tray menu still open (the command came from elsewhere) runs a
-        // loop of its own that would hold the exit back; it ends first.
-        ::EndMenu();
         form_.Close1Click();
         break;
     default:

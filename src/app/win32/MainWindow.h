@@ -6,6 +6,7 @@
 #include "color/win32/Win32Pictures.h"
 #include "colorize/win32/Win32Composition.h"
 #include "dialogs/win32/Win32TaskDialogHost.h"
+#include "manual/win32/Win32ManualHost.h"
 #include "options/win32/OptionsWindow.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32FileSystem.h"
@@ -86,6 +87,8 @@ private:
     MainForm form_;
     // The notification-area icon and its menu, attached to form_.
     Win32Tray tray_;
+    // The colour dialog and the screen pick, attached to form_.
+    Win32ManualHost manual_;
     UniqueKernelHandle CreatedMutex;
     // The window exists: an exit that became due may destroy it.
     bool created_ = false;

@@ -138,6 +138,17 @@ TEST(SystemDialog, ExitClosesNestedSystemDialogsInnermostFirstAndASecondRequestB
     EXPECT_TRUE(modals.ExitDue());
 }
 
+TEST(SystemDialog, ADialogToldToCloseBeforeItIsUpClosesAsSoonAsItShows) {
+    ModalWindows modals;
+    const Watchdog watchdog;
+    const int result = RunSystemDialog(modals, WindowKind::Message, [&] {
+        modals.RequestExit(); // between registering and the dialog's creation
+        return ::MessageBoxW(nullptr, L"Never seen for long", L"Early box", MB_OK);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_TRUE(modals.ExitDue());
+}
+
 // A window whose handlers fail in the ways the program's may.
 class FailingWindow final : public Window {
 public:
