@@ -54,7 +54,12 @@ void MainForm::MnuDonateClick() { tray_->ShellRun({false, L"Open", kDonationPage
 
 
 void MainForm::About1Click() {
-    // The About box joins here; until then the command shows nothing.
+    if (aboutBox_ == nullptr)
+        return;
+    Modals.Run(WindowKind::About, *aboutBox_, [this] {
+        aboutBox_->ShowAboutBox();
+        return true;
+    });
 }
 
 void MainForm::SecondInstance() {

@@ -134,9 +134,9 @@ struct TTaskDialog {
     void AddButton(std::wstring_view caption, std::wstring_view commandLinkHint = {});
 };
 
-// A task dialog together with the arguments of its Execute.
-struct TTaskDialogEx {
-    TTaskDialog Base;
+// The arguments of Execute that shape the dialog (as the emulation's layout
+// reads them, resolved).
+struct ExecuteArguments {
     TCommonButtons CommonButtons;
     std::int32_t ButtonDef = 0;
     TTaskDialogFlags Flags;
@@ -144,8 +144,13 @@ struct TTaskDialogEx {
     TTaskDialogFooterIcon FooterIcon = tfiWarning;
     std::int32_t RadioDef = 0;
     std::int32_t Width = 0;
-    bool NonNative = false;
     bool EmulateClassicStyle = false;
+};
+
+// A task dialog together with the arguments of its Execute.
+struct TTaskDialogEx : ExecuteArguments {
+    TTaskDialog Base;
+    bool NonNative = false;
     TTaskDialogButtonClickedEvent OnButtonClicked;
 
     // The record becomes a copy of DefaultTaskDialog.
@@ -231,18 +236,6 @@ std::uint16_t EmulatedFooterIconId(TTaskDialogFooterIcon icon);
 
 // ---------------------------------------------------------------------------
 // What Execute asks of the system.
-
-// The resolved arguments of one Execute, as the emulation's layout reads them.
-struct ExecuteArguments {
-    TCommonButtons CommonButtons;
-    std::int32_t ButtonDef = 0;
-    TTaskDialogFlags Flags;
-    TTaskDialogIcon DialogIcon = tiInformation;
-    TTaskDialogFooterIcon FooterIcon = tfiWarning;
-    std::int32_t RadioDef = 0;
-    std::int32_t Width = 0;
-    bool EmulateClassicStyle = false;
-};
 
 // The native dialog's configuration for `dialog` (whose Title and Inst are
 // already resolved).

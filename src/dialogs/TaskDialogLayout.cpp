@@ -1,5 +1,7 @@
 #include "dialogs/TaskDialogLayout.h"
 
+#include "platform/Placement.h"
+
 #include <algorithm>
 
 namespace hg::task_dialog {
@@ -8,10 +10,9 @@ namespace {
 
 constexpr std::uint32_t kInstructionColor = 0xB00000; // dark blue
 
-// A length given for 96 pixels per inch at `dpi`, rounded half away from zero.
+// A length given for 96 pixels per inch at `dpi`.
 std::int32_t Scaled(std::int32_t value, std::int32_t dpi) {
-    const std::int64_t product = static_cast<std::int64_t>(value) * dpi;
-    return static_cast<std::int32_t>(product >= 0 ? (product + 48) / 96 : -((-product + 48) / 96));
+    return ScaleByPPI(value, dpi);
 }
 
 // Runs the layout steps, growing Y down the form as the controls are placed.

@@ -2,6 +2,7 @@
 
 #include "dialogs/win32/NativeTaskDialog.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/Placement.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -264,7 +265,7 @@ private:
         case ControlKind::Combo:
             windowClass = WC_COMBOBOXW;
             style |= (item.Editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST) | WS_VSCROLL | WS_TABSTOP;
-            height += MulDiv(kComboListHeight, layout_.Dpi, 96);
+            height += hg::ScaleByPPI(kComboListHeight, layout_.Dpi);
             break;
         case ControlKind::Edit:
             windowClass = WC_EDITW;
@@ -439,7 +440,7 @@ private:
         const bool pushed = (draw.itemState & ODS_SELECTED) != 0;
         ::DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
         const int shift = pushed ? 1 : 0;
-        const int glyphSize = MulDiv(16, layout_.Dpi, 96);
+        const int glyphSize = hg::ScaleByPPI(16, layout_.Dpi);
         int textLeft = r.left + item.GlyphMargin;
         if (item.Glyph && glyph_) {
             const UniqueDc memory(::CreateCompatibleDC(dc));
@@ -484,8 +485,7 @@ private:
 // ---------------------------------------------------------------------------
 
 std::int32_t Win32TaskDialogMetrics::Dpi() {
-    const WindowDc screen(nullptr);
-    return ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+    return GetMainMonitorPPI();
 }
 
 bool Win32TaskDialogMetrics::HasFont(std::wstring_view face) {
@@ -508,7 +508,7 @@ FontChoice Win32TaskDialogMetrics::ClassicFont() {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-        return {L"Tahoma", -MulDiv(11, Dpi(), 96), false};
+        return {L"Tahoma", -hg::ScaleByPPI(11, Dpi()), false};
     const LOGFONTW& font = metrics.lfMessageFont;
     // The layout makes fonts taller by lowering a negative height.
     return {font.lfFaceName, font.lfHeight < 0 ? font.lfHeight : -font.lfHeight, font.lfWeight >= FW_SEMIBOLD};

@@ -156,6 +156,21 @@ inline void SaveShot(HWND dialog, const wchar_t* name) {
     ::ReleaseDC(nullptr, screen);
 }
 
+// A plain visible top-level window of the calling thread, standing for one
+// of the program's forms.
+inline HWND CreateTestForm(const wchar_t* title, int x) {
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSW cls{};
+    cls.lpfnWndProc = ::DefWindowProcW;
+    cls.hInstance = instance;
+    cls.lpszClassName = L"HgDialogTestForm";
+    ::RegisterClassW(&cls); // fails harmlessly once the class exists
+    HWND form = ::CreateWindowExW(0, cls.lpszClassName, title, WS_OVERLAPPEDWINDOW, x, 50, 300, 200, nullptr, nullptr,
+                                  instance, nullptr);
+    ::ShowWindow(form, SW_SHOWNORMAL);
+    return form;
+}
+
 // Waits on a helper thread for the task dialog of the calling thread and
 // then acts on it as the user. What it sees is kept for the test to check
 // once Execute has returned.

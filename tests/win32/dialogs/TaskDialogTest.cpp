@@ -259,20 +259,8 @@ TEST_F(TaskDialogTest, CommandLinkWarningShowsCaptionsAndReportsTheChoice) {
 }
 
 TEST_F(TaskDialogTest, OwnerFormOwnsTheDialogAndOtherWindowsWaitBehindIt) {
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSW cls{};
-    cls.lpfnWndProc = ::DefWindowProcW;
-    cls.hInstance = instance;
-    cls.lpszClassName = L"HgDialogTestForm";
-    ::RegisterClassW(&cls);
-    auto makeForm = [&](const wchar_t* title, int x) {
-        HWND form = ::CreateWindowExW(0, cls.lpszClassName, title, WS_OVERLAPPEDWINDOW, x, 50, 300, 200, nullptr,
-                                      nullptr, instance, nullptr);
-        ::ShowWindow(form, SW_SHOWNORMAL);
-        return form;
-    };
-    HWND form = makeForm(L"Options", 50);
-    HWND other = makeForm(L"Preview", 400);
+    HWND form = CreateTestForm(L"Options", 50);
+    HWND other = CreateTestForm(L"Preview", 400);
 
     HWND owner = nullptr;
     bool formEnabled = true, otherEnabled = true;

@@ -1,6 +1,7 @@
 // Shows real TTaskDialog dialogs, native and emulated, and drives them from a
 // helper thread with window messages as a user's clicks and keys arrive.
 #include "dialogs/win32/Win32TaskDialog.h"
+#include "platform/Placement.h"
 #include "win32/dialogs/DialogDriver.h"
 
 #include <windows.h>
@@ -67,6 +68,10 @@ int ScreenDpi() {
     const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
     ::ReleaseDC(nullptr, screen);
     return dpi;
+}
+
+int Scaled(int n) {
+    return hg::ScaleByPPI(n, ScreenDpi());
 }
 
 // Checks a radio button or check box and waits until the tick has landed.
@@ -287,9 +292,8 @@ TEST_F(Win32TaskDialogTest, RadioDefaultsInTheEmulation) {
 }
 
 TEST_F(Win32TaskDialogTest, EmulationFontsAreTheOnesTheWindowsGot) {
-    const int dpi = ScreenDpi();
     const wchar_t* face = HasFont(L"Calibri") ? L"Calibri" : HasFont(L"Tahoma") ? L"Tahoma" : L"Arial";
-    const int height = MulDiv(std::wcscmp(face, L"Calibri") == 0 ? -14 : -13, dpi, 96);
+    const int height = Scaled(std::wcscmp(face, L"Calibri") == 0 ? -14 : -13);
     LOGFONTW instruction{}, content{}, link{}, button{}, verify{}, radio{};
     std::wstring windowClass;
     {
@@ -314,8 +318,8 @@ TEST_F(Win32TaskDialogTest, EmulationFontsAreTheOnesTheWindowsGot) {
     EXPECT_EQ(windowClass, L"#32770");
     for (const LOGFONTW* font : {&instruction, &content, &link, &button, &verify, &radio})
         EXPECT_STREQ(font->lfFaceName, face);
-    EXPECT_EQ(instruction.lfHeight, height - MulDiv(4, dpi, 96));
-    EXPECT_EQ(link.lfHeight, height - MulDiv(3, dpi, 96));
+    EXPECT_EQ(instruction.lfHeight, height - Scaled(4));
+    EXPECT_EQ(link.lfHeight, height - Scaled(3));
     for (const LOGFONTW* font : {&content, &button, &verify, &radio})
         EXPECT_EQ(font->lfHeight, height);
     EXPECT_LT(instruction.lfWeight, FW_BOLD);
@@ -361,6 +365,7 @@ TEST_F(Win32TaskDialogTest, QueryFormsAlwaysUseTheEmulationAndReportTheInput) {
             for (const wchar_t ch : std::wstring(L"Sea"))
                 ::PostMessageW(edit, WM_CHAR, ch, 1);
             WaitFor([&] { return TextOf(edit) == L"Sea"; });
+            SaveShot(dialog, L"task-dialog-query");
             Click(FindButton(dialog, L"OK"));
         });
         EXPECT_EQ(query.Execute(native_, {cbOK, cbCancel}, 0, {tdfQuery, tdfQueryMasked, tdfQueryFieldFocused}), 1);
@@ -446,15 +451,7 @@ TEST_F(Win32TaskDialogTest, HandlerKeepsTheDialogOpenAndChangesItsText) {
 }
 
 TEST_F(Win32TaskDialogTest, EmulatedWindowIsDestroyedAndItsOwnerEnabledWhenTheHandlerThrows) {
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSW cls{};
-    cls.lpfnWndProc = ::DefWindowProcW;
-    cls.hInstance = instance;
-    cls.lpszClassName = L"HgTaskDialogTestForm";
-    ::RegisterClassW(&cls);
-    HWND form = ::CreateWindowExW(0, cls.lpszClassName, L"Options", WS_OVERLAPPEDWINDOW, 50, 50, 300, 200, nullptr,
-                                  nullptr, instance, nullptr);
-    ::ShowWindow(form, SW_SHOWNORMAL);
+    HWND form = CreateTestForm(L"Options", 50);
 
     HWND shown = nullptr;
     HWND owner = nullptr;
