@@ -145,6 +145,7 @@ public:
     // RememberCustomColors is on), shows "&Reset Manual Color" for it and
     // writes the file; a failed write is left for the save at the end.
     void SaveCustomColor(const std::wstring& wallpaper, const Bitmap24& picture, TColor colour);
+    void SaveCustomColor(const std::wstring& wallpaper, const ImageCorners& corners, TColor colour);
     // Remembers LastAeroColor for the wallpaper shown now (loaded afresh to
     // read its corners); a plain background records nothing.
     void SaveCustomColor();

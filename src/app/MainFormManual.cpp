@@ -3,6 +3,7 @@
 // remembering such a colour for the wallpaper shown.
 #include "app/MainForm.h"
 
+#include "color/ImageColor.h"
 #include "color/Wallpaper.h"
 #include "dialogs/Warnings.h"
 
@@ -96,9 +97,11 @@ void MainForm::SaveCustomColor() {
     if (path.empty() || !ports_.files.FileExists(path))
         return; // a plain background: nothing to recognise it by
     try {
-        PictureResult picture = LoadWallpaperBitmap(ports_.files, path, ports_.pictures);
-        if (picture)
-            SaveCustomColor(path, *picture.bitmap, colorizer_.LastAeroColor);
+        // Only the corners are read (the decoder skips what it can); no bitmap
+        // of the picture is made.
+        PictureColorRows corners;
+        if (LoadWallpaperRows(ports_.files, path, corners, ports_.pictures).empty())
+            SaveCustomColor(path, corners.Corners(), colorizer_.LastAeroColor);
     } catch (const std::exception&) {
         // Out of memory on a huge picture: the colour stays applied, unremembered.
     }

@@ -98,11 +98,14 @@ bool MainForm::SaveCustomColorCache() {
 }
 
 void MainForm::SaveCustomColor(const std::wstring& wallpaper, const Bitmap24& picture, TColor colour) {
+    if (const auto corners = CornersOf(picture))
+        SaveCustomColor(wallpaper, *corners, colour);
+}
+
+void MainForm::SaveCustomColor(const std::wstring& wallpaper, const ImageCorners& corners, TColor colour) {
     if (!AppOptions_.RememberCustomColors)
         return;
-    const std::int32_t index = RememberColorFor(CustomColorList, ports_.files, wallpaper, picture, colour);
-    if (index < 0)
-        return;
+    const std::int32_t index = RememberColorFor(CustomColorList, ports_.files, wallpaper, corners, colour);
     ShowManualColorItem(index);
     // A failure is not reported here: the colour stays in the list and the
     // save at the end of the program tries again (and reports).
