@@ -231,7 +231,8 @@ Section "Hueglass" SecMain
   ; starts the program only when asked (/LAUNCH), and an interactive one
   ; through the finish page.
   ${If} $WasRunning == 1
-  ${OrIf} $LaunchSilent == 1
+    Exec '"$INSTDIR\Hueglass.exe"'
+  ${ElseIf} $LaunchSilent == 1
   ${AndIf} ${Silent}
     Exec '"$INSTDIR\Hueglass.exe"'
   ${EndIf}

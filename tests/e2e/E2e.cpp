@@ -245,6 +245,22 @@ void ProgramTest::SetUp() {
 
 void ProgramTest::TearDown() { ProgramTest::SetUp(); }
 
+// Wine's notification area (without a desktop's own tray, a window of its
+// own) shows each icon as a child window of this class.
+std::vector<HWND> VisibleTrayIcons() {
+    std::vector<HWND> icons;
+    HWND tray = nullptr;
+    while ((tray = ::FindWindowExW(nullptr, tray, L"__winex11_standalone_tray", nullptr)) != nullptr) {
+        HWND icon = nullptr;
+        while ((icon = ::FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr)) != nullptr)
+            if (::IsWindowVisible(icon))
+                icons.push_back(icon);
+    }
+    return icons;
+}
+
+int TrayIconCount() { return static_cast<int>(VisibleTrayIcons().size()); }
+
 fs::path SettingsFile() { return DataFolder() / L"Hueglass.Settings"; }
 
 std::optional<std::wstring> ReadIni(const fs::path& file, const wchar_t* key) {

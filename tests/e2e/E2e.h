@@ -74,6 +74,10 @@ HWND FindChild(HWND window, const std::wstring& text);
 // Clicks a button the way a user's click arrives: BM_CLICK to the control.
 bool ClickButton(HWND dialog, const std::wstring& caption);
 
+// The icons Wine's notification area shows, in the order they were added.
+std::vector<HWND> VisibleTrayIcons();
+int TrayIconCount();
+
 // The roaming data folder of the program and its settings file.
 std::filesystem::path DataFolder();
 std::filesystem::path SettingsFile();

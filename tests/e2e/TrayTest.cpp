@@ -51,22 +51,6 @@ void SaveScreenshot(const fs::path& file) {
     ::ReleaseDC(nullptr, screen);
 }
 
-// Wine's notification area (without a desktop's own tray, a window of its
-// own) shows each icon as a child window of this class.
-std::vector<HWND> VisibleTrayIcons() {
-    std::vector<HWND> icons;
-    HWND tray = nullptr;
-    while ((tray = ::FindWindowExW(nullptr, tray, L"__winex11_standalone_tray", nullptr)) != nullptr) {
-        HWND icon = nullptr;
-        while ((icon = ::FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr)) != nullptr)
-            if (::IsWindowVisible(icon))
-                icons.push_back(icon);
-    }
-    return icons;
-}
-
-int TrayIconCount() { return static_cast<int>(VisibleTrayIcons().size()); }
-
 // The icon added last.
 HWND LastTrayIcon() {
     const auto icons = VisibleTrayIcons();
