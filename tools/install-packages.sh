@@ -12,6 +12,7 @@ packages=(
   libjpeg-turbo-progs
   wine64 wine xvfb xauth x11-utils imagemagick
   dpkg-dev
+  nsis
 )
 
 missing=()
