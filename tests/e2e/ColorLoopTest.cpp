@@ -4,6 +4,7 @@
 
 #include "color/ImageColor.h"
 #include "color/Wallpaper.h"
+#include "colorize/ColorMath.h"
 #include "platform/StdFileSystem.h"
 #include "unit/color/PictureFixtures.h"
 
@@ -70,7 +71,10 @@ protected:
         Touch(wallpaper_, minutesAhead);
     }
     std::vector<std::wstring> Environment() const {
-        return {L"WINEDLLOVERRIDES=dwmapi=n,b", L"HUEGLASS_DWM_LOG=" + log().wstring()};
+        std::vector<std::wstring> environment =
+            older_ ? older_->Environment() : std::vector<std::wstring>{L"WINEDLLOVERRIDES=dwmapi=n,b"};
+        environment.push_back(L"HUEGLASS_DWM_LOG=" + log().wstring());
+        return environment;
     }
     fs::path log() const { return folder_.path() / L"dwm.log"; }
     // Waits until the last record written carries this colour.
@@ -84,6 +88,7 @@ protected:
     }
 
     WineVersion version_{L"win10"};
+    std::optional<OlderWindows> older_; // set by fixtures of an older Windows
     TestFolder folder_;
     RegistryValue wallpaperValue_{L"Control Panel\\Desktop", L"Wallpaper"};
     // The engine's form of the colour the program should make of bytes.
@@ -175,6 +180,56 @@ TEST_F(ColorLoop, ARememberedColourWinsUntilResetBringsTheExtractedColourBack) {
     ASSERT_EQ(app.WaitExit(), 0u);
     // The entry is gone from the file at the save of the end.
     EXPECT_EQ(fs::file_size(DataFolder() / L"CustomColorCache.Settings"), 260u);
+}
+
+// Windows 7, as far as the program can tell: colours from the wallpaper fade.
+class ColorLoopOnWindows7 : public ColorLoop {
+protected:
+    void SetUp() override {
+        older_.emplace(L"win7", L"6.1.7601");
+        folder_.AddVersionDouble();
+        ColorLoop::SetUp();
+    }
+};
+
+TEST_F(ColorLoopOnWindows7, AWallpaperChangeFadesInThroughTheStepsBetweenTheTwoColours) {
+    const std::uint32_t first = Expected(firstPicture_);
+    App app(folder_.exe(), Environment());
+    // A fade ends with its target written twice (its last step, then the end).
+    const auto fadeEndedAt = [&](std::uint32_t color) {
+        const auto records = ReadDwmLog(log());
+        const std::size_t n = records.size();
+        return n >= 2 && records[n - 1].color == color && records[n - 2].color == color;
+    };
+    ASSERT_TRUE(WaitFor([&] { return fadeEndedAt(first); })) << "expected Color=" << std::hex << first << " twice at the end of:\n"
+                                                              << DescribeDwmLog(ReadDwmLog(log()));
+    const std::size_t before = ReadDwmLog(log()).size();
+
+    const std::uint32_t second = Expected(secondPicture_);
+    ASSERT_NE(second, first);
+    Write(secondPicture_, 5);
+    ASSERT_TRUE(WaitFor([&] { return ReadDwmLog(log()).size() >= before + 9 && fadeEndedAt(second); }))
+        << DescribeDwmLog(ReadDwmLog(log()));
+
+    // Steps 2 to 9 of the way from the old colour to the new, then the new
+    // one again: no jump, no step left out.
+    const auto toColor = [](std::uint32_t engine) {
+        return static_cast<TColor>(((engine & 0xFF) << 16) | (engine & 0xFF00) | ((engine >> 16) & 0xFF));
+    };
+    struct NoSystemColors final : ISystemColors {
+        TColor SystemColor(int) const override { return 0; }
+    } noSystemColors;
+    std::vector<std::uint32_t> expected;
+    for (int step = 2; step <= 10; ++step)
+        expected.push_back(ColorToArgb(
+            InterpolateColor(toColor(first), toColor(second), std::min(step, 9), 10, noSystemColors), 0));
+    const auto records = ReadDwmLog(log());
+    std::vector<std::uint32_t> written;
+    for (std::size_t i = before; i < records.size(); ++i)
+        written.push_back(records[i].color);
+    EXPECT_EQ(written, expected) << DescribeDwmLog(records);
+    app.Command(app.WaitMainWindow(), kExit);
+    EXPECT_EQ(app.WaitExit(), 0u);
 }
 
 } // namespace

@@ -292,6 +292,22 @@ WineVersion::WineVersion(const wchar_t* version) {
 
 WineVersion::~WineVersion() { ::RegDeleteTreeW(HKEY_CURRENT_USER, kAppDefaults); }
 
+OlderWindows::OlderWindows(const wchar_t* wineVersion, const wchar_t* kernelVersion)
+    : version_(wineVersion), kernelVersion_(kernelVersion) {
+    // The version.dll beside the program, not Wine's own. Set for the program
+    // in the registry (removed with the Windows version): measured under Wine
+    // 8, WINEDLLOVERRIDES in the environment of a program started by another
+    // Wine process reached dwmapi.dll (loaded at run time) but not
+    // version.dll (imported).
+    const std::wstring key = std::wstring(kAppDefaults) + L"\\DllOverrides";
+    const wchar_t order[] = L"native,builtin";
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"version", REG_SZ, order, sizeof(order));
+}
+
+std::vector<std::wstring> OlderWindows::Environment() const {
+    return {L"WINEDLLOVERRIDES=dwmapi=n,b", L"HUEGLASS_KERNEL_VERSION=" + kernelVersion_};
+}
+
 RegistryValue::RegistryValue(const wchar_t* key, const wchar_t* name) : key_(key), name_(name) {
     DWORD size = 0;
     if (::RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_ANY, &type_, nullptr, &size) == ERROR_SUCCESS) {

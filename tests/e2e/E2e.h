@@ -30,9 +30,9 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path exe() const { return path_ / L"Hueglass.exe"; }
     // Puts the test double of version.dll beside the program: loaded as
-    // native (Wine's DllOverrides for Hueglass.exe in the registry) and with
-    // HUEGLASS_KERNEL_VERSION=6.3, the program sees the kernel of Windows 8.1
-    // (Wine's always reads 10.0).
+    // native (Wine's DllOverrides for Hueglass.exe in the registry, as
+    // OlderWindows sets it) and with HUEGLASS_KERNEL_VERSION=6.3, the program
+    // sees the kernel of Windows 8.1 (Wine's always reads 10.0).
     void AddVersionDouble();
 
 private:
@@ -107,6 +107,22 @@ class WineVersion {
 public:
     explicit WineVersion(const wchar_t* version);
     ~WineVersion();
+};
+
+// What the program needs to see an older Windows through and through: the
+// version Wine reports to it ("win7", "win81") and, through the version.dll
+// test double (TestFolder::AddVersionDouble), the same
+// version in kernel32.dll's version resource. Environment() gives the
+// variables App must start the program with.
+class OlderWindows {
+public:
+    OlderWindows(const wchar_t* wineVersion, const wchar_t* kernelVersion);
+    // The dwmapi.dll override and the kernel32 version asked for.
+    std::vector<std::wstring> Environment() const;
+
+private:
+    WineVersion version_;
+    std::wstring kernelVersion_;
 };
 
 // A string or DWORD value under HKEY_CURRENT_USER, restored (or removed) at

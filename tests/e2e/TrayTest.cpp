@@ -2,11 +2,16 @@
 // real Hueglass.exe under Wine.
 #include "e2e/E2e.h"
 
+#include "../../resources/resource.h"
+
 #include <gtest/gtest.h>
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdio>
+#include <limits>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -100,6 +105,65 @@ bool MostlyRed(const std::vector<COLORREF>& pixels) {
     for (const COLORREF p : pixels)
         red += p == RGB(255, 0, 0) ? 1 : 0;
     return !pixels.empty() && red * 2 > pixels.size();
+}
+
+// Which of the program's tray images an icon window shows: each image, as
+// the program loads it (16 x 16 at 96 pixels per inch), drawn at every place
+// in the window over the window's own background; the closest wins.
+int ShownTrayImage(HWND iconWindow, const fs::path& exe, std::string& distances) {
+    RECT box{};
+    ::GetWindowRect(iconWindow, &box);
+    const int width = box.right - box.left, height = box.bottom - box.top;
+    const std::vector<COLORREF> shown = PixelsOf(iconWindow);
+    if (shown.empty() || width < 16 || height < 16)
+        return 0;
+    // The image drawn at (x, y) over the background, as the screen shows it.
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = ::CreateBitmap(width, height, 1, 32, nullptr);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    HBRUSH background = ::CreateSolidBrush(shown.front());
+    const RECT all{0, 0, width, height};
+    const auto distanceAt = [&](HICON image, int x, int y) {
+        ::FillRect(dc, &all, background);
+        ::DrawIconEx(dc, x, y, image, 16, 16, 0, nullptr, DI_NORMAL);
+        int sum = 0;
+        for (int py = 0; py < height; ++py)
+            for (int px = 0; px < width; ++px) {
+                const COLORREF a = ::GetPixel(dc, px, py), b = shown[static_cast<std::size_t>(py * width + px)];
+                sum += std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
+                       std::abs(GetBValue(a) - GetBValue(b));
+            }
+        return sum;
+    };
+    const HMODULE module =
+        ::LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    int best = 0, bestDistance = std::numeric_limits<int>::max();
+    for (const int id : {IDI_HUEGLASS, IDI_WIN78, IDI_WIN10B, IDI_WIN10W}) {
+        const auto image = static_cast<HICON>(::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0));
+        if (image == nullptr) {
+            distances += " (an image could not be loaded)";
+            best = 0;
+            break;
+        }
+        int closest = std::numeric_limits<int>::max();
+        for (int y = 0; y + 16 <= height; ++y)
+            for (int x = 0; x + 16 <= width; ++x)
+                closest = std::min(closest, distanceAt(image, x, y));
+        ::DestroyIcon(image);
+        char text[32];
+        std::snprintf(text, sizeof text, " %d:%d", id, closest);
+        distances += text;
+        if (closest < bestDistance) {
+            bestDistance = closest;
+            best = id;
+        }
+    }
+    ::FreeLibrary(module);
+    ::DeleteObject(background);
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    return best;
 }
 
 // The popup menu window of the process, if one is open.
@@ -346,6 +410,43 @@ TEST_F(Tray, DoubleClickBringsTheProgramForward) {
 
     app.Command(main, kExit);
     EXPECT_EQ(app.WaitExit(), 0u);
+}
+
+// The icon in the style of the system: Windows 10's glyph for the light theme
+// there, the Windows 7 and 8 image before (as far as the program can tell,
+// through the version.dll test double).
+TEST_F(Tray, TheSystemStyleIconFollowsTheWindowsVersion) {
+    struct Case {
+        const wchar_t* wine;
+        const wchar_t* kernel;
+        int image;
+    };
+    for (const Case& c : {Case{L"win7", L"6.1.7601", IDI_WIN78}, Case{L"win10", L"10.0.19045", IDI_WIN10B},
+                          Case{L"win81", L"6.3.9600", IDI_WIN78}}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.wine)));
+        TestFolder folder;
+        folder.AddVersionDouble();
+        const OlderWindows windows(c.wine, c.kernel);
+        const auto before = VisibleTrayIcons();
+        App app(folder.exe(), windows.Environment());
+        const HWND main = app.WaitMainWindow();
+        ASSERT_NE(main, nullptr);
+        HWND icon = nullptr;
+        ASSERT_TRUE(WaitFor([&] {
+            for (const HWND candidate : VisibleTrayIcons())
+                if (std::find(before.begin(), before.end(), candidate) == before.end())
+                    icon = candidate;
+            return icon != nullptr;
+        })) << "no icon was added to the tray";
+        std::string distances;
+        // The icon window may show its image a moment after it appears.
+        EXPECT_TRUE(WaitFor([&] {
+            distances.clear();
+            return ShownTrayImage(icon, folder.exe(), distances) == c.image;
+        }, 5s)) << "closest images (id:distance):" << distances;
+        app.Command(main, kExit);
+        EXPECT_EQ(app.WaitExit(), 0u);
+    }
 }
 
 } // namespace

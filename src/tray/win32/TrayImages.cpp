@@ -1,6 +1,7 @@
 #include "tray/win32/TrayImages.h"
 
 #include "platform/win32/EntryPoints.h"
+#include "platform/win32/Placement.h"
 #include "../../../resources/resource.h"
 
 #include <shellapi.h>
@@ -11,23 +12,6 @@
 #include <vector>
 
 namespace hg::win32 {
-
-namespace {
-
-UINT DpiOfMonitor(HMONITOR monitor) {
-    const auto& entry = GetEntryPoints();
-    if (monitor != nullptr && entry.GetDpiForMonitor != nullptr) {
-        UINT x = 0, y = 0;
-        if (SUCCEEDED(entry.GetDpiForMonitor(monitor, 0 /* MDT_EFFECTIVE_DPI */, &x, &y)) && x > 0)
-            return x;
-    }
-    // Before Windows 8.1 every monitor has the system resolution.
-    const WindowDc screen(nullptr);
-    const int dpi = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
-    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
-}
-
-} // namespace
 
 UINT DpiAtPoint(POINT point) { return DpiOfMonitor(::MonitorFromPoint(point, MONITOR_DEFAULTTOPRIMARY)); }
 
