@@ -3,7 +3,7 @@
 ; registers itself in "Apps" and upgrades a running copy in place.
 ;
 ; Built by installer/Package.cmake with -D VERSION PUBLISHER STAGE ICON
-; OUTFILE [LICENSE_FILE].
+; SIDE_BITMAP OUTFILE [LICENSE_FILE].
 ;
 ; Command line (besides NSIS's own /S and /D=folder):
 ;   /STARTUP=1 or /STARTUP=0   start at sign-in or not (default: as the last
@@ -62,6 +62,10 @@ Var Checkbox
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+; Drawn at twice the 96-dpi size: scaled to the page, it stays sharp on
+; high-dpi screens.
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${SIDE_BITMAP}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP_STRETCH AspectFitHeight
 
 !ifdef LICENSE_FILE
   !define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"

@@ -1,7 +1,7 @@
 # Builds the portable zip and the installer from the built programs.
-# Run by the build (target "packages") with -D MAKENSIS VERSION PUBLISHER
+# Run by the build (target "packages") with -D MAKENSIS CONVERT VERSION PUBLISHER
 # SOURCE_DIR PACKAGE_DIR PROGRAM COLOR_TOOL.
-foreach(var MAKENSIS VERSION PUBLISHER SOURCE_DIR PACKAGE_DIR PROGRAM COLOR_TOOL)
+foreach(var MAKENSIS CONVERT VERSION PUBLISHER SOURCE_DIR PACKAGE_DIR PROGRAM COLOR_TOOL)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "Package.cmake needs -D${var}=...")
   endif()
@@ -12,11 +12,12 @@ set(zip ${PACKAGE_DIR}/Hueglass-${VERSION}-portable.zip)
 set(setup ${PACKAGE_DIR}/Hueglass-${VERSION}-setup.exe)
 set(license ${SOURCE_DIR}/LICENSE)
 set(icon ${SOURCE_DIR}/resources/images/hueglass.ico)
+set(side ${SOURCE_DIR}/resources/images/rendered/installer-side.png)
 set(stamp ${PACKAGE_DIR}/contents.txt)
 
 # What goes in, and a note of it: a licence that appears or a new version
 # changes the note even when no file is newer.
-set(inputs ${PROGRAM} ${COLOR_TOOL} ${here}/Hueglass.nsi ${here}/README.txt.in ${CMAKE_CURRENT_LIST_FILE} ${icon})
+set(inputs ${PROGRAM} ${COLOR_TOOL} ${here}/Hueglass.nsi ${here}/README.txt.in ${CMAKE_CURRENT_LIST_FILE} ${icon} ${side})
 set(contents "version ${VERSION}\npublisher ${PUBLISHER}\n")
 if(EXISTS ${license})
   list(APPEND inputs ${license})
@@ -69,7 +70,15 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "could not write ${zip}")
 endif()
 
-set(defines -DVERSION=${VERSION} -DPUBLISHER=${PUBLISHER} -DSTAGE=${stage} -DICON=${icon} -DOUTFILE=${setup})
+# The installer's pictures must be uncompressed 24-bit BMP files.
+set(side_bmp ${PACKAGE_DIR}/installer-side.bmp)
+execute_process(COMMAND ${CONVERT} ${side} -type TrueColor BMP3:${side_bmp} RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "could not convert ${side}")
+endif()
+
+set(defines -DVERSION=${VERSION} -DPUBLISHER=${PUBLISHER} -DSTAGE=${stage} -DICON=${icon} -DSIDE_BITMAP=${side_bmp}
+            -DOUTFILE=${setup})
 if(EXISTS ${license})
   list(APPEND defines -DLICENSE_FILE=${stage}/LICENSE.txt)
 endif()
