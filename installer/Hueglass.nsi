@@ -107,7 +107,6 @@ Function ${un}EndRunningCopy
   System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r1) p .r2'
   ; Posted, not sent: a copy that does not answer cannot hold the installer.
   System::Call 'user32::PostMessageW(p r0, i ${WM_COMMAND}, p ${EXIT_COMMAND}, p 0)'
-  StrCpy $3 1
   ${If} $2 P<> 0
     System::Call 'kernel32::WaitForSingleObject(p r2, i ${END_TIMEOUT_MS}) i .r3'
     System::Call 'kernel32::CloseHandle(p r2)'
@@ -115,14 +114,15 @@ Function ${un}EndRunningCopy
     ; No access to the process: wait for its window to go instead.
     StrCpy $4 0
     ${Do}
-      IsWindow $0 0 +2
-      ${Break}
+      System::Call 'user32::IsWindow(p r0) i .r3'
+      ${If} $3 == 0
+        ${Break}
+      ${EndIf}
       Sleep 100
       IntOp $4 $4 + 100
     ${LoopUntil} $4 >= ${END_TIMEOUT_MS}
-    IsWindow $0 0 +2
-    StrCpy $3 0
   ${EndIf}
+  ; $3 is 0 once the copy has ended (WAIT_OBJECT_0, or no window left).
   ${If} $3 == 0
     Goto again ; ended: look for another copy
   ${EndIf}

@@ -15,7 +15,8 @@ constexpr wchar_t kAutoColorization[] = L"AutoColorization";
 } // namespace
 
 MainForm::MainForm(MainPorts ports)
-    : ports_(ports), location_(ports.system, ports.files), timerAnime_(ports.timers),
+    : Modals([host = &ports.host] { host->PostDeferredExit(); }), ports_(ports),
+      location_(ports.system, ports.files), timerAnime_(ports.timers),
       colorizer_(ports.composition, timerAnime_, [this] {
           return ColorizeOptions{AppOptions_.Intensity, AppOptions_.ColorizeSysColors, AppOptions_.FadeColor};
       }) {}
@@ -29,6 +30,8 @@ void MainForm::FormCreate() {
         return;
     }
     WarnIfCompositionOff();
+    if (Modals.ExitRequested())
+        return; // "E&xit" came while the warning was open: nothing was read, nothing is written
 
     AreWeOnWindows10 = IsWindows10OrHigher(ports_.system);
     AreWeOnWindows8 = IsWindows8OrHigher(ports_.system);
@@ -59,7 +62,10 @@ void MainForm::WarnIfCompositionOff() {
     if (IsCompositionEnabled(ports_.system))
         return;
     TMsgBox box = CompositionOffWarning();
-    switch (box.Execute(ports_.dialogs, nullptr, true)) {
+    const TModalResult result = box.Execute(ports_.dialogs, nullptr, true);
+    if (Modals.ExitRequested())
+        return; // closed by "E&xit", not answered
+    switch (result) {
     case composition_warning::EnableDwm:
         OpenPersonalization();
         break;
@@ -86,8 +92,8 @@ void MainForm::WarnIfAutoColorizationOn() {
     // A dialog that could not be shown at all must not turn the user's
     // setting off unasked, as a cancelled one would.
     const auto result = box.TryExecute(ports_.dialogs, nullptr, true);
-    if (!result)
-        return;
+    if (!result || Modals.ExitRequested())
+        return; // closed by "E&xit" is not an answer either
     if (*result == auto_colorization_warning::OpenPersonalize)
         OpenPersonalization();
     else if (*result == auto_colorization_warning::TurnOff)
@@ -135,16 +141,55 @@ void MainForm::SettingChanged(std::wstring_view area) {
 }
 
 void MainForm::FormClose() {
+    AbandonPick();
+    for (TimerId id : {TimerId::Icon, TimerId::Background, TimerId::Anime, TimerId::WallpaperSettle, TimerId::Pick})
+        ports_.timers.Disable(id);
+    SaveEverything(true);
+    state_ = State::Closed;
+}
+
+void MainForm::SaveEverything(bool reportFailures) {
+    // An exit during the first warning comes before the settings were read:
+    // defaults must not overwrite the user's file.
+    if (!IniFileName_.empty()) {
+        try {
+            SaveSettings(ports_.profile, IniFileName_, AppOptions_, menuEnabledChecked_);
+        } catch (const SettingsWriteError& error) {
+            if (reportFailures)
+                ports_.host.ShowError(error.message());
+        }
+    }
+    if (!SaveCustomColorCache() && reportFailures)
+        ports_.host.ShowError(L"Unable to write to " + CustomColorFile);
+}
+
+void MainForm::Close1Click() {
+    if (state_ == State::Closed)
+        return;
+    // A refused start ends through its posted quit and writes nothing.
+    if (state_ != State::Refused)
+        state_ = State::Closing;
     for (TimerId id : {TimerId::Icon, TimerId::Background, TimerId::Anime, TimerId::WallpaperSettle})
         ports_.timers.Disable(id);
-    try {
-        SaveSettings(ports_.profile, IniFileName_, AppOptions_, menuEnabledChecked_);
-    } catch (const SettingsWriteError& error) {
-        ports_.host.ShowError(error.message());
-    }
-    if (!SaveCustomColorCache())
-        ports_.host.ShowError(L"Unable to write to " + CustomColorFile);
-    state_ = State::Closed;
+    Modals.RequestExit();
+}
+
+bool MainForm::ExitIfDue() {
+    if (!Modals.ExitDue())
+        return false;
+    if (state_ == State::Closing)
+        FormClose();
+    return true;
+}
+
+void MainForm::SessionEnding() {
+    // The pointer and the mouse are given back before anything else.
+    AbandonPick();
+    // Only what the running program holds is written: not before the start
+    // has read the settings, not after the exit wrote them, not for a
+    // refused start.
+    if (state_ == State::WaitingForStart || state_ == State::Running || state_ == State::Closing)
+        SaveEverything(false);
 }
 
 } // namespace hg
@@ -168,8 +213,8 @@ void MainForm::InitTimers() {
         case 0:
             source = L"wallpaper";
             SetColorFromWall(L"");
-            if (state_ == State::Closed)
-                return; // the program was closed while messages ran
+            if (state_ == State::Closing || state_ == State::Closed)
+                return; // "E&xit" came while messages ran
             ports_.timers.Enable(TimerId::Background);
             break;
         case 1:
@@ -207,6 +252,9 @@ void MainForm::OnTimer(TimerId id) {
         break;
     case TimerId::Anime:
         colorizer_.TimerAnimeTimer();
+        break;
+    case TimerId::Pick:
+        TimerPickTimer();
         break;
     case TimerId::WallpaperSettle:
         WallpaperSettled();

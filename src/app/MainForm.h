@@ -10,8 +10,10 @@
 #include "colorize/Colorizer.h"
 #include "dialogs/MsgBox.h"
 #include "manual/CustomColors.h"
+#include "manual/ManualHost.h"
 #include "platform/FileSystem.h"
 #include "platform/Profile.h"
+#include "platform/ModalWindows.h"
 #include "platform/Registry.h"
 #include "platform/SystemInfo.h"
 #include "tray/TrayHost.h"
@@ -41,7 +43,8 @@ struct MainPorts {
 
 class MainForm {
 public:
-    enum class State { Creating, Refused, WaitingForStart, Running, Closed };
+    // Closing: "E&xit" was chosen and waits for open windows to close.
+    enum class State { Creating, Refused, WaitingForStart, Running, Closing, Closed };
 
     explicit MainForm(MainPorts ports);
 
@@ -54,9 +57,26 @@ public:
     void SettingChanged(std::wstring_view area);
     // The deferred-start message: the loop starts and the tray icon shows.
     void DeferredStart();
-    // The close handler ("E&xit"): saves the settings. A save that fails is
-    // reported and the program still ends, so the user is never trapped.
+    // The close handler: saves the settings and the colour file. A save
+    // that fails is reported and the program still ends, so the user is
+    // never trapped.
     void FormClose();
+
+    // The windows the program has open. A command opens its window through
+    // Modals.Run, which brings an open one forward instead and tells the
+    // command to stop when "E&xit" closed its window.
+    ModalWindows Modals;
+    // "E&xit": the open windows close as cancelled; the exit path runs from
+    // ExitIfDue once they have gone.
+    void Close1Click();
+    // Asked by the window after each of its message handlers has returned:
+    // runs the close handler when "E&xit" is due. True when the program has
+    // closed and its window is to be destroyed.
+    bool ExitIfDue();
+    // The session ends (sign-out, shutdown): the settings and the colour
+    // file are written as at the exit, silently. Nothing else of the exit
+    // runs; the system ends the process.
+    void SessionEnding();
 
     // The automatic loop.
     void InitTimers();
@@ -113,8 +133,29 @@ public:
     // RememberCustomColors is on), shows "&Reset Manual Color" for it and
     // writes the file; a failed write is left for the save at the end.
     void SaveCustomColor(const std::wstring& wallpaper, const Bitmap24& picture, TColor colour);
+    // Remembers LastAeroColor for the wallpaper shown now (loaded afresh to
+    // read its corners); a plain background records nothing.
+    void SaveCustomColor();
     // "&Reset Manual Color" for the entry at index, or hidden for -1.
     void ShowManualColorItem(std::int32_t index);
+
+    // ----- Colours set by hand -----
+    void AttachManualHost(IManualColorHost& host) { manual_ = &host; }
+    // "Select a &Color...": the colour dialog with the custom palette.
+    void MnuSelColorClick();
+    bool ColorDialogOpen() const { return colorDialogOpen_; }
+    // After a colour set by hand while the loop runs: the warning that the
+    // next wallpaper would replace it, and what the user chose there.
+    void WarnUserIfOnAutoSettings();
+    // "Pick Color &From Screen" and the pick it starts: sampled at every
+    // TimerPick tick, ended by the buttons or any loss of the capture.
+    void MnuFromScreenClick();
+    void TimerPickTimer();
+    void PickLeftButton();
+    void PickRightButton();
+    void PickCaptureChanged();
+    // The preview window is being closed by the user.
+    void PreviewClosing();
 
     TTrayMenu TrayMenu;
     ::hg::CustomColorList CustomColorList;
@@ -133,9 +174,23 @@ private:
     };
     NullTrayHost nullTray_;
     ITrayHost* tray_ = &nullTray_;
+    NullManualColorHost nullManual_;
+    IManualColorHost* manual_ = &nullManual_;
+    bool colorDialogOpen_ = false;
+    // The program ends during a pick: the pointer and the mouse are given
+    // back and the colour from before the pick returns.
+    void AbandonPick();
+    // The pick is over: the timer stops, the pointer (and, when asked, the
+    // mouse) is given back and the preview closes.
+    void StopPicking(bool releaseCapture);
+    // A colour set by hand: applied at once; a fade under way stops.
+    void ApplyManualColor(TColor color);
     // After "&Reset Manual Color": the wallpaper's colour is made afresh.
     void RestartAutomaticColor();
 
+    // Writes the settings and the colour file, if they were read; reports
+    // failures when asked.
+    void SaveEverything(bool reportFailures);
     void ReadSystemTheme();
     void WarnIfCompositionOff();
     void WarnIfAutoColorizationOn();

@@ -10,6 +10,9 @@ constexpr wchar_t kDonationPage[] = L"https://www.brenmoor.com/donate.php";
 
 void MainForm::RefreshTrayMenu() {
     ::hg::RefreshTrayMenu(TrayMenu, menuEnabledChecked_, AppOptions_.Mode);
+    // The colour dialog runs once at a time.
+    if (colorDialogOpen_)
+        TrayMenu[TrayItem::MnuSelColor].enabled = false;
     UpdateTrayIcons(false);
 }
 
@@ -20,6 +23,8 @@ void MainForm::UpdateTrayIcons(bool /*bActiveOnly: every caller asks for all ico
 void MainForm::InitDefaultMenu() { ::hg::InitDefaultMenu(TrayMenu, AppOptions_.DoubleClickAction); }
 
 void MainForm::TrayDblClick() {
+    if (Modals.ExitRequested())
+        return; // the program is on its way out
     // The program comes forward first, so what opens next gets the focus.
     tray_->BringToForeground();
     switch (::hg::TrayDblClick(bInWarning, AppOptions_.DoubleClickAction)) {
@@ -27,9 +32,10 @@ void MainForm::TrayDblClick() {
         MnuStartDisplayClick();
         break;
     case TrayAction::FromScreen:
+        MnuFromScreenClick();
+        break;
     case TrayAction::SelColor:
-        // The screen picker and the colour dialog are not part of the
-        // program yet; their commands join here.
+        MnuSelColorClick();
         break;
     case TrayAction::None:
         break;

@@ -17,6 +17,9 @@ public:
     virtual void PostQuit() = 0;
     // Posts the deferred-start message to the main window.
     virtual void PostDeferredStart() = 0;
+    // Posts the main window a message that makes it look at a pending exit
+    // once its running handlers have returned (see MainForm::ExitIfDue).
+    virtual void PostDeferredExit() = 0;
     // Opens a program or document with the shell ("open"), the main window
     // as parent.
     virtual void ShellOpen(const std::wstring& file, const std::wstring& parameters) = 0;

@@ -65,7 +65,7 @@ std::optional<std::int32_t> ParseSettingsInteger(std::wstring_view text) {
 }
 
 SettingsWriteError::SettingsWriteError(const std::wstring& file)
-    : std::runtime_error("Unable to write to " + Narrow(file)), message_(L"Unable to write to " + file) {}
+    : UserError(L"Unable to write to " + file, "Unable to write to " + Narrow(file)) {}
 
 std::wstring SettingsLocation::GetIniFile() {
     const std::wstring candidate = AddBackslash(system_.ExecutableFolder()) + std::wstring(kSettingsFileName);

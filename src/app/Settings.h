@@ -1,5 +1,6 @@
 #pragma once
 // The settings record and its INI file "Hueglass.Settings", section "General".
+#include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/Profile.h"
 #include "platform/SystemInfo.h"
@@ -47,13 +48,9 @@ std::optional<std::int32_t> ParseSettingsInteger(std::wstring_view text);
 
 // Raised when a settings value cannot be written; what() is the user-facing
 // "Unable to write to <file>".
-class SettingsWriteError : public std::runtime_error {
+class SettingsWriteError : public UserError {
 public:
     explicit SettingsWriteError(const std::wstring& file);
-    const std::wstring& message() const { return message_; }
-
-private:
-    std::wstring message_;
 };
 
 // Where the settings and the remembered colours live. The settings file

@@ -245,22 +245,6 @@ void ProgramTest::SetUp() {
 
 void ProgramTest::TearDown() { ProgramTest::SetUp(); }
 
-// Wine's notification area (without a desktop's own tray, a window of its
-// own) shows each icon as a child window of this class.
-std::vector<HWND> VisibleTrayIcons() {
-    std::vector<HWND> icons;
-    HWND tray = nullptr;
-    while ((tray = ::FindWindowExW(nullptr, tray, L"__winex11_standalone_tray", nullptr)) != nullptr) {
-        HWND icon = nullptr;
-        while ((icon = ::FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr)) != nullptr)
-            if (::IsWindowVisible(icon))
-                icons.push_back(icon);
-    }
-    return icons;
-}
-
-int TrayIconCount() { return static_cast<int>(VisibleTrayIcons().size()); }
-
 fs::path SettingsFile() { return DataFolder() / L"Hueglass.Settings"; }
 
 std::optional<std::wstring> ReadIni(const fs::path& file, const wchar_t* key) {
@@ -342,6 +326,59 @@ std::optional<DWORD> RegistryValue::Dword() const {
         ERROR_SUCCESS)
         return std::nullopt;
     return value;
+}
+
+// Wine's notification area (without a desktop's own tray, a window of its
+// own) shows each icon as a child window of this class.
+std::vector<HWND> VisibleTrayIcons() {
+    std::vector<HWND> icons;
+    HWND tray = nullptr;
+    while ((tray = ::FindWindowExW(nullptr, tray, L"__winex11_standalone_tray", nullptr)) != nullptr) {
+        HWND icon = nullptr;
+        while ((icon = ::FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr)) != nullptr)
+            if (::IsWindowVisible(icon))
+                icons.push_back(icon);
+    }
+    return icons;
+}
+
+int TrayIconCount() { return static_cast<int>(VisibleTrayIcons().size()); }
+
+// The whole screen as a 24-bit BMP file, for looking at what a user sees.
+void SaveScreenshot(const std::filesystem::path& file) {
+    const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = ::CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    ::BitBlt(dc, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+    ::GdiFlush();
+    const DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u);
+    BITMAPFILEHEADER header{};
+    header.bfType = 0x4D42;
+    header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    header.bfSize = header.bfOffBits + stride * static_cast<DWORD>(h);
+    std::ofstream out(file, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&header), sizeof(header));
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
+    out.write(static_cast<const char*>(bits), static_cast<std::streamsize>(stride) * h);
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    ::ReleaseDC(nullptr, screen);
+}
+
+// A screenshot for looking at, when HUEGLASS_SCREENSHOTS names a folder.
+void ScreenshotIfAsked(const wchar_t* name) {
+    if (const wchar_t* folder = _wgetenv(L"HUEGLASS_SCREENSHOTS"))
+        SaveScreenshot(std::filesystem::path(folder) / name);
 }
 
 } // namespace hg::e2e

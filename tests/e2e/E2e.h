@@ -74,9 +74,15 @@ HWND FindChild(HWND window, const std::wstring& text);
 // Clicks a button the way a user's click arrives: BM_CLICK to the control.
 bool ClickButton(HWND dialog, const std::wstring& caption);
 
-// The icons Wine's notification area shows, in the order they were added.
+// Icons shown in Wine's notification area, in the order added.
 std::vector<HWND> VisibleTrayIcons();
 int TrayIconCount();
+
+// The whole screen as a 24-bit BMP file, for looking at what a user sees;
+// the second form only when HUEGLASS_SCREENSHOTS names a folder (the file
+// goes there).
+void SaveScreenshot(const std::filesystem::path& file);
+void ScreenshotIfAsked(const wchar_t* name);
 
 // The roaming data folder of the program and its settings file.
 std::filesystem::path DataFolder();

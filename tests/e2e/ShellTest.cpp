@@ -9,7 +9,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr WORD kEnabled = 1004;
 constexpr WORD kExit = 1009;
+
+bool AnyTextContains(HWND window, const std::wstring& part) {
+    for (const auto& text : ChildTexts(window))
+        if (text.find(part) != std::wstring::npos)
+            return true;
+    return false;
+}
 
 class Shell : public ProgramTest {
 protected:
@@ -149,6 +157,111 @@ TEST_F(Shell, WindowsOlderThanSevenIsRefusedBeforeAnyFileIsRead) {
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(app.WaitExit(), 0u);
     EXPECT_FALSE(fs::exists(SettingsFile()));
+}
+
+TEST_F(Shell, ExitWhileAMessageBoxIsOpenClosesItAndRunsTheWholeExit) {
+    // A folder where the settings file should be: the save that the
+    // automatic-colour item makes fails, and its error box stays open.
+    fs::create_directories(SettingsFile());
+    const int iconsBefore = TrayIconCount();
+    App app(folder_.exe());
+    const HWND main = app.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return TrayIconCount() == iconsBefore + 1; })) << "the tray icon never appeared";
+    app.Command(main, kEnabled);
+    const HWND box = WaitDialog(app.pid());
+    ASSERT_NE(box, nullptr) << "no error box for the failed save";
+    EXPECT_TRUE(AnyTextContains(box, L"Unable to write to")) << "not the save's error box";
+    ::RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ScreenshotIfAsked(L"exit-while-message-box.bmp");
+
+    // The way is clear again; "E&xit" arrives while the box's loop runs.
+    fs::remove_all(SettingsFile());
+    app.Command(main, kExit);
+    EXPECT_EQ(app.WaitExit(), 0u) << "Exit did not end the program while its message box was open";
+    EXPECT_FALSE(::IsWindow(box)) << "the message box outlived the program";
+    EXPECT_EQ(ReadIni(SettingsFile(), L"AppEnabled"), L"0") << "the exit path did not save the change";
+    EXPECT_TRUE(WaitFor([&] { return TrayIconCount() == iconsBefore; })) << "the tray icon stayed";
+
+    App again(folder_.exe());
+    ASSERT_NE(again.WaitMainWindow(), nullptr) << "the mutex was not released";
+    again.Command(again.WaitMainWindow(), kExit);
+    EXPECT_EQ(again.WaitExit(), 0u);
+}
+
+TEST_F(Shell, ExitWhileTheTrayMenuIsOpenClosesTheMenuAndEnds) {
+    const int iconsBefore = TrayIconCount();
+    App app(folder_.exe());
+    const HWND main = app.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return TrayIconCount() == iconsBefore + 1; })) << "the tray icon never appeared";
+    // The right button's release on the icon, as the shell reports it.
+    ::PostMessageW(main, WM_APP + 1, 1, WM_RBUTTONUP);
+    ASSERT_TRUE(WaitFor([&] { return !WindowsOf(app.pid(), L"#32768").empty(); })) << "the menu did not open";
+    app.Command(main, kExit);
+    EXPECT_EQ(app.WaitExit(), 0u) << "Exit did not end the program while its menu was open";
+    EXPECT_TRUE(WaitFor([&] { return TrayIconCount() == iconsBefore; })) << "the tray icon stayed";
+}
+
+// Windows' own automatic colorization is on: the warning with its check box
+// comes at start.
+class ShellWithWarning : public Shell {
+protected:
+    void SetUp() override {
+        Shell::SetUp();
+        autoColorization_.SetDword(1);
+    }
+    // Waits for the warning and ticks "Do not show this warning again".
+    HWND TickDoNotShowAgain(const App& app) {
+        const HWND warning = WaitDialog(app.pid());
+        if (warning == nullptr)
+            return nullptr;
+        ClickButton(warning, L"Do not show this warning again");
+        const bool ticked = WaitFor([&] {
+            return ::SendMessageW(FindChild(warning, L"Do not show this warning again"), BM_GETCHECK, 0, 0) ==
+                   BST_CHECKED;
+        });
+        return ticked ? warning : nullptr;
+    }
+    RegistryValue autoColorization_{L"Control Panel\\Desktop", L"AutoColorization"};
+};
+
+TEST_F(ShellWithWarning, ExitWhileAStartupWarningIsOpenIsNoAnswerToIt) {
+    App app(folder_.exe());
+    ASSERT_NE(TickDoNotShowAgain(app), nullptr) << "no warning, or its check box did not tick";
+    const HWND main = app.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    ScreenshotIfAsked(L"exit-while-warning.bmp");
+    app.Command(main, kExit);
+    EXPECT_EQ(app.WaitExit(), 0u) << "Exit did not end the program while the warning was open";
+    // Closing the warning is not "&Turn Off" (which Esc would mean), nor is
+    // the ticked box taken.
+    EXPECT_EQ(autoColorization_.Dword(), 1u);
+    EXPECT_EQ(ReadIni(SettingsFile(), L"Win8AutoColorizeWarn"), L"1");
+}
+
+TEST_F(ShellWithWarning, EndOfTheSessionKeepsTheChangesMadeDuringTheRun) {
+    App app(folder_.exe());
+    // A change that only the exit used to write: the warning silenced.
+    const HWND warning = TickDoNotShowAgain(app);
+    ASSERT_NE(warning, nullptr) << "no warning, or its check box did not tick";
+    ASSERT_TRUE(ClickButton(warning, L"&Ignore"));
+    const HWND main = app.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return WindowsOf(app.pid(), L"#32770").empty(); }));
+
+    // Sign-out as the system does it: the query, then the end, then the
+    // process is ended from outside.
+    DWORD_PTR answer = 0;
+    ASSERT_NE(::SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer),
+              0);
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE)) << "the program held up the end of the session";
+    ASSERT_NE(::SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer), 0);
+    EXPECT_TRUE(app.Running()) << "the program ended itself instead of leaving that to the system";
+    EXPECT_TRUE(WindowsOf(app.pid(), L"#32770").empty()) << "a dialog appeared at the end of the session";
+    ASSERT_TRUE(fs::exists(SettingsFile())) << "nothing was written at the end of the session";
+    EXPECT_EQ(ReadIni(SettingsFile(), L"Win8AutoColorizeWarn"), L"0");
+    EXPECT_EQ(ReadIni(SettingsFile(), L"AppEnabled"), L"1");
 }
 
 } // namespace

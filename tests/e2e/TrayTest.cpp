@@ -25,37 +25,6 @@ constexpr WORD kExit = 1009;
 constexpr UINT kTrayCallback = WM_APP + 1;
 const wchar_t kLightThemeKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
 
-// The whole screen as a 24-bit BMP file, for looking at what a user sees.
-void SaveScreenshot(const fs::path& file) {
-    const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
-    HDC screen = ::GetDC(nullptr);
-    HDC dc = ::CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(dc, bitmap);
-    ::BitBlt(dc, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-    ::GdiFlush();
-    const DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u);
-    BITMAPFILEHEADER header{};
-    header.bfType = 0x4D42;
-    header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    header.bfSize = header.bfOffBits + stride * static_cast<DWORD>(h);
-    std::ofstream out(file, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&header), sizeof(header));
-    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
-    out.write(static_cast<const char*>(bits), static_cast<std::streamsize>(stride) * h);
-    ::SelectObject(dc, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(dc);
-    ::ReleaseDC(nullptr, screen);
-}
-
 // The icon added last.
 HWND LastTrayIcon() {
     const auto icons = VisibleTrayIcons();
@@ -170,12 +139,6 @@ int ShownTrayImage(HWND iconWindow, const fs::path& exe, std::string& distances)
 HWND OpenMenuOf(DWORD pid) {
     const auto menus = WindowsOf(pid, L"#32768");
     return menus.empty() ? nullptr : menus.front();
-}
-
-// A screenshot for looking at, when HUEGLASS_SCREENSHOTS names a folder.
-void ScreenshotIfAsked(const wchar_t* name) {
-    if (const wchar_t* folder = _wgetenv(L"HUEGLASS_SCREENSHOTS"))
-        SaveScreenshot(fs::path(folder) / name);
 }
 
 std::vector<std::uint8_t> ReadBytes(const fs::path& file) {

@@ -3,10 +3,9 @@
 #include "app/win32/MainWindow.h"
 #include "app/win32/MutexUtils.h"
 #include "platform/win32/EntryPoints.h"
+#include "platform/win32/UiThread.h"
 
 #include <windows.h>
-
-#include <commctrl.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // The colorization entry points are looked up before anything else and
@@ -20,10 +19,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         return 0;
     }
 
-    INITCOMMONCONTROLSEX controls{};
-    controls.dwSize = sizeof(controls);
-    controls.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES;
-    ::InitCommonControlsEx(&controls);
+    // COM in the user-interface thread's model, for the shell objects and
+    // the windows' own COM use; the controls the windows are made of.
+    const hg::win32::ComApartment com;
+    hg::win32::InitCommonControlsForWindows();
 
     hg::win32::MainWindow window(std::move(mutex));
     if (!window.Create())

@@ -1,6 +1,8 @@
 #include "app/win32/MainWindow.h"
 
 #include "app/Commands.h"
+#include "platform/win32/ErrorBoundary.h"
+#include "platform/win32/SystemDialog.h"
 
 #include <shellapi.h>
 
@@ -16,28 +18,59 @@ constexpr wchar_t kTitle[] = L"Hueglass";
 } // namespace
 
 MainWindow::MainWindow(UniqueKernelHandle mutex)
-    : form_(MainPorts{*this, system_, files_, profile_, registry_, dialogs_, *this, composition_, &pictures_, &activeWindows_}),
+    : form_(MainPorts{*this, system_, files_, profile_, registry_, modalDialogs_, *this, composition_, &pictures_, &activeWindows_}),
       tray_(static_cast<UINT>(AppMessage::TrayCallback),
             {[this] { form_.TrayDblClick(); }, [this]() -> const TTrayMenu& { return form_.TrayMenu; }}),
+      manual_({[this] { return tray_.CurrentIcon(); }, [this] { form_.PreviewClosing(); },
+               [this] { form_.PickCaptureChanged(); }}),
       CreatedMutex(std::move(mutex)) {
     form_.AttachTray(tray_);
+    form_.AttachManualHost(manual_);
+    modalDialogs_.Attach(form_.Modals);
+    tray_.AttachModals(form_.Modals);
+    // Errors that escape a handler appear in the program's own message box,
+    // which "E&xit" can close like any other of its windows.
+    SetErrorReporter([this](const std::wstring& text) { ShowError(text); });
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() { SetErrorReporter(nullptr); }
 
 bool MainWindow::Create() {
     // A top-level window (not message-only), so that a second copy finds it
     // by class and it receives the shell's broadcasts; it is never shown.
-    return Window::Create(kMainWindowClass, kTitle, WS_POPUP, WS_EX_TOOLWINDOW, nullptr,
-                          ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
+    created_ = Window::Create(kMainWindowClass, kTitle, WS_POPUP, WS_EX_TOOLWINDOW, nullptr,
+                              ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
+    return created_;
+}
+
+std::optional<TaskDialogOutcome> MainWindow::ModalTaskDialogs::ShowTaskDialog(const TaskDialogDescription& description,
+                                                                              const TLinkHandler& onLink) {
+    if (modals_ == nullptr)
+        return inner_.ShowTaskDialog(description, onLink);
+    return RunSystemDialog(*modals_, WindowKind::Message, [&] { return inner_.ShowTaskDialog(description, onLink); });
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    {
+        const ModalWindows::HandlerScope handler = form_.Modals.EnterHandler();
+        result = Dispatch(message, wParam, lParam);
+    }
+    // Here no handler of this window is on the stack any more (at the
+    // outermost level): a due exit may destroy the window. During creation
+    // it waits for the loop (the last closing window posted a reminder).
+    if (created_ && form_.ExitIfDue())
+        FinishExit();
+    return result;
+}
+
+LRESULT MainWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     if (LRESULT result = 0; tray_.HandleMessage(message, wParam, lParam, result))
         return result;
     switch (message) {
     case WM_CREATE:
         tray_.Attach(hwnd());
+        manual_.Attach(hwnd(), form_.Modals);
         form_.FormCreate();
         return 0;
     case WM_DPICHANGED:
@@ -61,8 +94,27 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (HIWORD(wParam) == 0 || HIWORD(wParam) == 1)
             OnCommand(LOWORD(wParam));
         return 0;
+    // The screen pick: the main window holds the mouse while it runs.
+    case WM_LBUTTONDOWN:
+        form_.PickLeftButton();
+        return 0;
+    case WM_RBUTTONDOWN:
+        form_.PickRightButton();
+        return 0;
+    case WM_CAPTURECHANGED:
+        form_.PickCaptureChanged();
+        return 0;
     case WM_TIMER:
         form_.OnTimer(static_cast<TimerId>(wParam));
+        return 0;
+    case WM_QUERYENDSESSION:
+        // Saved already here: some systems end the process soon after the
+        // query. The session may still go on; saving twice does no harm.
+        form_.SessionEnding();
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam != FALSE)
+            form_.SessionEnding();
         return 0;
     case WM_DESTROY:
         for (TimerId id : std::set<TimerId>(enabledTimers_))
@@ -83,16 +135,28 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         form_.SecondInstance();
         return 0;
     }
+    if (message == static_cast<UINT>(AppMessage::DeferredExit))
+        return 0; // the pending exit is looked at when this handler returns
     return Window::HandleMessage(message, wParam, lParam);
 }
 
 void MainWindow::OnCommand(WORD id) {
+    // While the program exits, only "E&xit" is heard (again: it closes
+    // windows that have opened since).
+    if (form_.Modals.ExitRequested() && static_cast<MenuCommand>(id) != MenuCommand::Close)
+        return;
     switch (static_cast<MenuCommand>(id)) {
     case MenuCommand::Enabled:
         form_.MenuEnabledClick();
         break;
     case MenuCommand::StartDisplay:
         form_.MnuStartDisplayClick();
+        break;
+    case MenuCommand::FromScreen:
+        form_.MnuFromScreenClick();
+        break;
+    case MenuCommand::SelColor:
+        form_.MnuSelColorClick();
         break;
     case MenuCommand::ClearCurrentManualColor:
         form_.MnuClearCurrentManualColorClick();
@@ -107,27 +171,26 @@ void MainWindow::OnCommand(WORD id) {
         form_.About1Click();
         break;
     case MenuCommand::Close:
-        Close1Click();
+        form_.Close1Click();
         break;
     default:
         break;
     }
 }
 
-void MainWindow::Close1Click() {
-    if (form_.state() == MainForm::State::Closed)
-        return;
-    form_.FormClose();
+void MainWindow::FinishExit() {
     tray_.Remove();
     ::DestroyWindow(hwnd());
 }
 
 void MainWindow::ShowPlainMessage(const std::wstring& text) {
-    ::MessageBoxW(hwnd(), text.c_str(), kTitle, MB_OK);
+    RunSystemDialog(form_.Modals, WindowKind::Message,
+                    [&] { return ::MessageBoxW(hwnd(), text.c_str(), kTitle, MB_OK); });
 }
 
 void MainWindow::ShowError(const std::wstring& text) {
-    ::MessageBoxW(hwnd(), text.c_str(), kTitle, MB_OK | MB_ICONERROR);
+    RunSystemDialog(form_.Modals, WindowKind::Message,
+                    [&] { return ::MessageBoxW(hwnd(), text.c_str(), kTitle, MB_OK | MB_ICONERROR); });
 }
 
 void MainWindow::ShellOpen(const std::wstring& file, const std::wstring& parameters) {
@@ -169,6 +232,10 @@ void MainWindow::PostQuit() { ::PostQuitMessage(0); }
 
 void MainWindow::PostDeferredStart() {
     ::PostMessageW(hwnd(), static_cast<UINT>(AppMessage::DeferredStart), 0, 0);
+}
+
+void MainWindow::PostDeferredExit() {
+    ::PostMessageW(hwnd(), static_cast<UINT>(AppMessage::DeferredExit), 0, 0);
 }
 
 } // namespace hg::win32

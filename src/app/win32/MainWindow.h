@@ -6,6 +6,7 @@
 #include "color/win32/Win32Pictures.h"
 #include "colorize/win32/Win32Composition.h"
 #include "dialogs/win32/Win32TaskDialogHost.h"
+#include "manual/win32/Win32ManualHost.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Profile.h"
@@ -29,15 +30,37 @@ public:
     bool Create();
 
 private:
+    // Task dialogs of the logic, registered as open windows while shown.
+    class ModalTaskDialogs final : public ITaskDialogHost {
+    public:
+        explicit ModalTaskDialogs(ITaskDialogHost& inner) : inner_(inner) {}
+        void Attach(ModalWindows& modals) { modals_ = &modals; }
+        NativeWindow DesktopWindow() override { return inner_.DesktopWindow(); }
+        std::wstring ApplicationTitle() override { return inner_.ApplicationTitle(); }
+        std::optional<TaskDialogOutcome> ShowTaskDialog(const TaskDialogDescription& description,
+                                                        const TLinkHandler& onLink) override;
+        void OpenUrl(const std::wstring& url, NativeWindow parent) override { inner_.OpenUrl(url, parent); }
+
+    private:
+        ITaskDialogHost& inner_;
+        ModalWindows* modals_ = nullptr;
+    };
+
+    // Every message runs in a handler scope; "E&xit" is carried out after
+    // the outermost handler has returned.
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(WORD id);
-    void Close1Click();
+    // The end of the exit path: the icon goes, the window is destroyed and
+    // the message loop ends.
+    void FinishExit();
 
     // IMainHost
     void ShowPlainMessage(const std::wstring& text) override;
     void ShowError(const std::wstring& text) override;
     void PostQuit() override;
     void PostDeferredStart() override;
+    void PostDeferredExit() override;
     void ShellOpen(const std::wstring& file, const std::wstring& parameters) override;
     void ProcessMessages() override;
     int MonitorCount() override;
@@ -58,10 +81,15 @@ private:
     Win32Pictures pictures_;
     Win32ActiveWindows activeWindows_;
     std::set<TimerId> enabledTimers_;
+    ModalTaskDialogs modalDialogs_{dialogs_}; // attached to form_.Modals once that exists
     MainForm form_;
     // The notification-area icon and its menu, attached to form_.
     Win32Tray tray_;
+    // The colour dialog and the screen pick, attached to form_.
+    Win32ManualHost manual_;
     UniqueKernelHandle CreatedMutex;
+    // The window exists: an exit that became due may destroy it.
+    bool created_ = false;
 };
 
 } // namespace hg::win32

@@ -1,5 +1,7 @@
 #include "platform/win32/Window.h"
 
+#include "platform/win32/ErrorBoundary.h"
+
 namespace hg::win32 {
 
 Window::~Window() {
@@ -47,7 +49,11 @@ LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self == nullptr)
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
-    const LRESULT result = self->HandleMessage(message, wParam, lParam);
+    // No exception crosses into the system's code: an error that escapes a
+    // handler is shown, and the message gets the answer that fails it (a
+    // window whose creation failed is not created).
+    const LRESULT failed = message == WM_NCCREATE ? FALSE : message == WM_CREATE ? -1 : 0;
+    const LRESULT result = Guarded([&] { return self->HandleMessage(message, wParam, lParam); }, failed);
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;

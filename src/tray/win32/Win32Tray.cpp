@@ -39,6 +39,18 @@ private:
     HFONT regular_, bold_;
 };
 
+// The popup menu while it is open: its loop ends as a click elsewhere would
+// end it.
+class OpenPopupMenu final : public IModalWindow {
+public:
+    explicit OpenPopupMenu(HWND owner) : owner_(owner) {}
+    void BringForward() override { ::SetForegroundWindow(owner_); }
+    void CloseAsCancelled() override { ::EndMenu(); }
+
+private:
+    HWND owner_;
+};
+
 // The menu theme, when menus are drawn themed.
 class Theme {
 public:
@@ -294,7 +306,15 @@ void Win32Tray::ShowMenu() {
     // foreground window, and only if a message reaches the owner after it
     // has closed.
     ::SetForegroundWindow(owner_);
+    OpenPopupMenu open(owner_);
+    ModalWindows::Registration registration;
+    if (modals_ != nullptr) {
+        if (modals_->ExitRequested())
+            return; // the program is on its way out
+        registration = modals_->Register(WindowKind::TrayMenu, open);
+    }
     ::TrackPopupMenuEx(popup.get(), flags, at.x, at.y, owner_, nullptr);
+    registration.reset();
     ::PostMessageW(owner_, WM_NULL, 0, 0);
 }
 

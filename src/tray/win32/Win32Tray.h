@@ -2,6 +2,7 @@
 // The notification-area icon and its popup menu on Windows. The main window
 // forwards its messages here; shell callbacks become intents for the logic,
 // and the popup menu is built afresh from the menu model each time it opens.
+#include "platform/ModalWindows.h"
 #include "platform/win32/Handles.h"
 #include "tray/TrayHost.h"
 #include "tray/TrayMenu.h"
@@ -31,6 +32,9 @@ public:
 
     // The window that owns the icon and receives its messages.
     void Attach(HWND owner) { owner_ = owner; }
+    // The program's open windows: the popup menu counts as one while it is
+    // open, so that "E&xit" arriving meanwhile closes it.
+    void AttachModals(ModalWindows& modals) { modals_ = &modals; }
     // Handles the icon's callback, the shell's "TaskbarCreated" and the
     // popup menu's measuring and drawing. False for other messages.
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -38,6 +42,8 @@ public:
     void Remove();
     // Renders the icon afresh for the current resolution.
     void RefreshIcon();
+    // The icon's current image (owned by the tray; copy it to keep it).
+    HICON CurrentIcon() const { return icon_.get(); }
 
     // ITrayHost
     void ShowTrayIcon() override;
@@ -61,6 +67,7 @@ private:
     UINT taskbarCreated_;
     Events events_;
     HWND owner_ = nullptr;
+    ModalWindows* modals_ = nullptr;
     bool visible_ = false;
     bool added_ = false;
     TrayImage image_ = TrayImage::Hueglass;

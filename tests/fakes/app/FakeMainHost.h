@@ -14,6 +14,7 @@ public:
     std::vector<std::pair<std::wstring, std::wstring>> opened;
     int quits = 0;
     int deferredStarts = 0;
+    int deferredExits = 0;
     int processMessages = 0;
     int monitors = 1;
     std::uintptr_t foreground = 0;
@@ -23,6 +24,7 @@ public:
     void ShowError(const std::wstring& text) override { errors.push_back(text); }
     void PostQuit() override { ++quits; }
     void PostDeferredStart() override { ++deferredStarts; }
+    void PostDeferredExit() override { ++deferredExits; }
     void ShellOpen(const std::wstring& file, const std::wstring& parameters) override {
         opened.emplace_back(file, parameters);
     }

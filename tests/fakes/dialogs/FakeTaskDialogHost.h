@@ -18,6 +18,7 @@ public:
     std::wstring title = L"Hueglass";
     std::optional<TaskDialogOutcome> outcome = TaskDialogOutcome{mrOk, 0, false};
     std::vector<std::wstring> linksToClick; // clicked in order while shown, if links are enabled
+    std::function<void()> whileShown;       // what happens while the dialog is up (a menu command)
 
     std::vector<TaskDialogDescription> shown;
     std::vector<std::pair<std::wstring, NativeWindow>> openedUrls;
@@ -30,6 +31,8 @@ public:
         if (description.Flags & tdf::EnableHyperlinks)
             for (const std::wstring& url : linksToClick)
                 onLink(url);
+        if (whileShown)
+            whileShown();
         return outcome;
     }
     void OpenUrl(const std::wstring& url, NativeWindow parent) override { openedUrls.emplace_back(url, parent); }

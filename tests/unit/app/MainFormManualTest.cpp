@@ -1,0 +1,403 @@
+// Colours set by hand: the colour dialog, the automatic-mode warning and the
+// screen pick, driven through fake ports.
+#include "app/MainForm.h"
+
+#include "dialogs/Warnings.h"
+#include "fakes/app/FakeMainPorts.h"
+#include "fakes/manual/FakeManualHost.h"
+#include "unit/color/PictureFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace hg {
+namespace {
+
+using namespace hg::testing;
+
+const std::wstring kData = L"C:\\Users\\me\\AppData\\Roaming\\Brenmoor\\Hueglass\\";
+const std::wstring kIni = kData + L"Hueglass.Settings";
+const std::wstring kColours = kData + L"CustomColorCache.Settings";
+const std::wstring kWall = L"C:\\Wall\\lake.bmp";
+const std::pair<std::wstring, std::wstring> kWallpaperValue{L"Control Panel\\Desktop", L"Wallpaper"};
+constexpr TColor kChosen = 0x00336699;
+
+// A 2 x 2 bitmap file of one colour (blue, green, red bytes).
+test::Bytes SolidBmp(std::uint8_t b, std::uint8_t g, std::uint8_t r) {
+    const test::Bytes pixels{b, g, r, b, g, r, 0, 0, b, g, r, b, g, r, 0, 0};
+    return test::MakeBmp(40, 2, 2, 24, 0, {}, pixels);
+}
+
+class MainFormManual : public FakeMainPorts {
+protected:
+    void SetUp() override {
+        files.files[kWall].bytes = SolidBmp(0x10, 0x20, 0x30);
+        registry.strings[kWallpaperValue] = kWall;
+        manual.onCaptureLost = [this] { form_->PickCaptureChanged(); };
+    }
+    // The program started and running, with these settings.
+    MainForm& Start(std::vector<std::pair<std::wstring, std::wstring>> settings = {}) {
+        for (auto& [key, value] : settings)
+            profile.values[kIni][key] = value;
+        form_ = NewForm();
+        form_->AttachManualHost(manual);
+        form_->FormCreate();
+        form_->DeferredStart();
+        composition.written.clear();
+        profile.writes.clear();
+        return *form_;
+    }
+    TColor LastWritten() const {
+        EXPECT_FALSE(composition.written.empty());
+        return composition.written.empty() ? 0 : RgbToTColor(composition.written.back().Color);
+    }
+    static TColor RgbToTColor(std::uint32_t argb) {
+        return ((argb & 0xFF) << 16) | (argb & 0xFF00) | ((argb >> 16) & 0xFF);
+    }
+    bool Saved(const std::wstring& key) const {
+        return std::any_of(profile.writes.begin(), profile.writes.end(), [&](auto& w) { return w.first == key; });
+    }
+    IManualColorHost::ColorChoice Choice(TColor color) {
+        CustomColorPalette custom = DefaultCustomColors();
+        custom[4] = 0x0000FF;
+        return {color, custom};
+    }
+
+    FakeManualHost manual;
+    std::unique_ptr<MainForm> form_;
+};
+
+TEST_F(MainFormManual, ColourDialogAppliesThenWarnsThenRemembers) {
+    MainForm& form = Start();
+    const TColor before = form.colorizer().LastAeroColor;
+    manual.choice = Choice(kChosen);
+    manual.whileChoosing = [&] {
+        EXPECT_FALSE(form.TrayMenu[TrayItem::MnuSelColor].enabled);
+        form.RefreshTrayMenu(); // e.g. the loop switched from the menu meanwhile
+        EXPECT_FALSE(form.TrayMenu[TrayItem::MnuSelColor].enabled);
+        form.MnuSelColorClick();   // the double click: the dialog is not opened twice
+        form.MnuFromScreenClick(); // nor a pick started over it
+    };
+    dialogs.outcome = TaskDialogOutcome{manual_color_warning::RememberManualColors, 0, false};
+    dialogs.whileShown = [&] {
+        EXPECT_TRUE(form.bInWarning);
+        EXPECT_EQ(LastWritten(), kChosen) << "applied before the warning";
+        EXPECT_TRUE(form.CustomColorList.empty()) << "remembered only after it";
+    };
+
+    form.MnuSelColorClick();
+
+    EXPECT_EQ(manual.calls, (std::vector<std::string>{"choose", "foreground"}));
+    EXPECT_EQ(manual.shownColor, before);
+    EXPECT_EQ(manual.shownCustomColors, DefaultCustomColors());
+    EXPECT_EQ(form.colorizer().LastAeroColor, kChosen);
+    EXPECT_EQ(form.colorizer().OldAeroColor, before);
+    EXPECT_EQ(profile.values[kIni][L"CustomColors"], FormatCustomColors(Choice(kChosen).customColors));
+    EXPECT_TRUE(form.AppOptions().RememberCustomColors);
+    EXPECT_TRUE(Saved(L"RememberCustomColors"));
+    ASSERT_EQ(form.CustomColorList.size(), 1u);
+    EXPECT_EQ(form.CustomColorList[0].hist.AeroColor, kChosen);
+    EXPECT_EQ(form.CustomColorList[0].hist.TopLeftColor, 0x00102030u);
+    EXPECT_EQ(files.files[kColours].bytes.size(), 260u + 24);
+    EXPECT_TRUE(form.TrayMenu[TrayItem::MnuClearCurrentManualColor].visible);
+    EXPECT_TRUE(form.TrayMenu[TrayItem::MnuSelColor].enabled);
+    EXPECT_FALSE(form.bInWarning);
+}
+
+TEST_F(MainFormManual, CancelLeavesColourPaletteAndSettingsAsTheyWere) {
+    MainForm& form = Start({{L"CustomColors", L"ColorA=123456"}});
+    manual.choice = std::nullopt;
+    form.MnuSelColorClick();
+    EXPECT_EQ(manual.shownCustomColors[0], 0x123456u);
+    EXPECT_EQ(manual.shownCustomColors[1], EmptyCustomColor);
+    EXPECT_TRUE(composition.written.empty());
+    EXPECT_TRUE(profile.writes.empty());
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(form.TrayMenu[TrayItem::MnuSelColor].enabled);
+}
+
+TEST_F(MainFormManual, PaletteThatCannotBeWrittenIsReportedAndTheColourStays) {
+    MainForm& form = Start();
+    manual.choice = Choice(kChosen);
+    profile.failWrites = true;
+    form.MnuSelColorClick();
+    EXPECT_EQ(LastWritten(), kChosen);
+    EXPECT_EQ(host.errors, std::vector<std::wstring>{L"Unable to write to " + kIni});
+    EXPECT_TRUE(dialogs.shown.empty()) << "the command stops at the error";
+    EXPECT_TRUE(form.TrayMenu[TrayItem::MnuSelColor].enabled);
+}
+
+TEST_F(MainFormManual, WhenTheWarningShowsAndWhetherTheColourIsRemembered) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::wstring, std::wstring>> settings;
+        bool warned;
+        bool loopOnAfter;
+        std::size_t remembered;
+    };
+    const Case cases[] = {
+        {"DisableOnPick clears the loop first", {{L"DisableOnPick", L"1"}}, false, false, 0},
+        {"warning switched off", {{L"WarnDisableAutoPick", L"0"}}, false, true, 0},
+        {"colours already remembered", {{L"RememberCustomColors", L"1"}}, false, true, 1},
+        {"loop off, Mode 1", {{L"AppEnabled", L"0"}, {L"Mode", L"1"}}, false, false, 0},
+        {"loop off, Mode 0", {{L"AppEnabled", L"0"}, {L"RememberCustomColors", L"1"}}, false, false, 1},
+    };
+    for (const Case& c : cases) {
+        dialogs.shown.clear();
+        profile.values.clear();
+        files.files.erase(kColours);
+        manual.choice = Choice(kChosen);
+        MainForm& form = Start(c.settings);
+        form.MnuSelColorClick();
+        EXPECT_EQ(LastWritten(), kChosen) << c.name;
+        EXPECT_EQ(!dialogs.shown.empty(), c.warned) << c.name;
+        EXPECT_EQ(form.MenuEnabledChecked(), c.loopOnAfter) << c.name;
+        EXPECT_EQ(form.CustomColorList.size(), c.remembered) << c.name;
+    }
+}
+
+TEST_F(MainFormManual, EachAnswerToTheWarning) {
+    struct Case {
+        const char* name;
+        std::optional<TaskDialogOutcome> outcome;
+        bool remember, loopOn, warnAgain, saved;
+    };
+    const Case cases[] = {
+        {"remember", TaskDialogOutcome{1, 0, false}, true, true, true, true},
+        {"turn off", TaskDialogOutcome{2, 0, false}, false, false, true, true},
+        {"continue, ticked", TaskDialogOutcome{3, 0, true}, false, true, false, true},
+        {"Esc, ticked", TaskDialogOutcome{2, 0, true}, false, false, false, true},
+        {"cannot be shown", std::nullopt, false, true, true, false},
+    };
+    for (const Case& c : cases) {
+        profile.values.clear();
+        MainForm& form = Start();
+        dialogs.shown.clear();
+        dialogs.outcome = c.outcome;
+        form.WarnUserIfOnAutoSettings();
+        ASSERT_EQ(dialogs.shown.size(), 1u) << c.name;
+        EXPECT_EQ(dialogs.shown[0].MainInstruction, L"The Accent color has been set manually but is set to automatic mode");
+        EXPECT_EQ(dialogs.shown[0].Parent, dialogs.desktop);
+        EXPECT_EQ(form.AppOptions().RememberCustomColors, c.remember) << c.name;
+        EXPECT_EQ(form.MenuEnabledChecked(), c.loopOn) << c.name;
+        EXPECT_EQ(form.TrayMenu[TrayItem::MenuEnabled].checked, c.loopOn) << c.name;
+        EXPECT_EQ(form.AppOptions().WarnDisableAutoPick, c.warnAgain) << c.name;
+        EXPECT_EQ(Saved(L"AppEnabled"), c.saved) << c.name;
+        EXPECT_FALSE(form.bInWarning) << c.name;
+    }
+}
+
+TEST_F(MainFormManual, RunningFadeStopsWhenAColourIsChosenOrPicked) {
+    system.SetWindows7(); // fades exist before Windows 10
+    files.files[kWall].bytes = SolidBmp(0xF0, 0x10, 0x10);
+    for (const bool pick : {false, true}) {
+        MainForm& form = Start({{L"WarnDisableAutoPick", L"0"}, {L"ShowDeskOnPick", L"0"}});
+        ASSERT_TRUE(timers.IsEnabled(TimerId::Anime)) << pick;
+        manual.choice = Choice(kChosen);
+        if (pick) {
+            form.MnuFromScreenClick();
+        } else {
+            form.MnuSelColorClick();
+            EXPECT_EQ(LastWritten(), kChosen);
+        }
+        EXPECT_FALSE(timers.IsEnabled(TimerId::Anime)) << pick;
+    }
+}
+
+TEST_F(MainFormManual, ExitWhileTheColourDialogIsOpenAppliesNothing) {
+    MainForm& form = Start();
+    manual.choice = Choice(kChosen); // the dialog, closed by the end of the program
+    manual.whileChoosing = [&] { form.Close1Click(); };
+    form.MnuSelColorClick();
+    EXPECT_TRUE(composition.written.empty());
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_FALSE(profile.values[kIni].count(L"CustomColors"));
+}
+
+TEST_F(MainFormManual, WarningClosedByExitIsNoAnswer) {
+    MainForm& form = Start();
+    dialogs.outcome = TaskDialogOutcome{manual_color_warning::TurnOffAutomatic, 0, false}; // as a cancel
+    dialogs.whileShown = [&] { form.Close1Click(); };
+    form.WarnUserIfOnAutoSettings();
+    EXPECT_TRUE(form.MenuEnabledChecked());
+    EXPECT_TRUE(profile.writes.empty());
+}
+
+TEST_F(MainFormManual, DoubleClickOpensTheColourDialogOrStartsAPick) {
+    MainForm& dialog = Start({{L"DoubleClickAction", L"2"}});
+    dialog.TrayDblClick();
+    EXPECT_EQ(manual.calls, std::vector<std::string>{"choose"});
+
+    manual.calls.clear();
+    MainForm& pick = Start({{L"DoubleClickAction", L"1"}, {L"ShowDeskOnPick", L"0"}});
+    pick.TrayDblClick();
+    EXPECT_TRUE(pick.bIsPicking);
+}
+
+// ----- The screen pick -----
+
+TEST_F(MainFormManual, LeftClickOnWindows10TakesTheSampledColour) {
+    MainForm& form = Start({{L"ShowDeskOnPick", L"0"}, {L"RememberCustomColors", L"1"}});
+    form.MnuFromScreenClick();
+    EXPECT_EQ(manual.calls, (std::vector<std::string>{"preview", "cursor", "capture"}));
+    EXPECT_FALSE(manual.previewGlass);
+    EXPECT_TRUE(manual.previewInstructions);
+    EXPECT_TRUE(form.bIsPicking);
+    EXPECT_TRUE(timers.IsEnabled(TimerId::Pick));
+
+    manual.pixel = 0x00ABCDEF;
+    form.OnTimer(TimerId::Pick);
+    EXPECT_EQ(manual.previewColor, 0x00ABCDEFu);
+    EXPECT_TRUE(composition.written.empty()) << "on Windows 10 the frames wait for the end";
+
+    form.PickLeftButton();
+    EXPECT_FALSE(form.bIsPicking);
+    EXPECT_FALSE(form.AppOptions().bFirstTimePick);
+    EXPECT_FALSE(timers.IsEnabled(TimerId::Pick));
+    EXPECT_FALSE(manual.crossHair);
+    EXPECT_FALSE(manual.preview);
+    EXPECT_EQ(LastWritten(), 0x00ABCDEFu);
+    EXPECT_EQ(form.colorizer().LastAeroColor, 0x00ABCDEFu);
+    ASSERT_EQ(form.CustomColorList.size(), 1u);
+    EXPECT_EQ(form.CustomColorList[0].hist.AeroColor, 0x00ABCDEFu);
+
+    // The next preview shows no instructions.
+    form.MnuFromScreenClick();
+    EXPECT_FALSE(manual.previewInstructions);
+}
+
+TEST_F(MainFormManual, HowAPickEnds) {
+    struct Case {
+        const char* name;
+        bool windows7;
+        std::function<void(MainForm&)> end;
+        bool sampleFirst;
+        bool expectSample; // else the colour from before the pick
+    };
+    const Case cases[] = {
+        {"left click", false, [](MainForm& f) { f.PickLeftButton(); }, true, true},
+        {"right click", false, [](MainForm& f) { f.PickRightButton(); }, true, false},
+        {"right click, Windows 7", true, [](MainForm& f) { f.PickRightButton(); }, true, false},
+        {"capture taken away", false,
+         [this](MainForm& f) {
+             manual.captured = false; // another window took it
+             f.PickCaptureChanged();
+         },
+         true, true},
+        {"preview closed", false, [](MainForm& f) { f.PreviewClosing(); }, true, false},
+        {"left click before the first tick", false, [](MainForm& f) { f.PickLeftButton(); }, false, false},
+    };
+    for (const Case& c : cases) {
+        system = {};
+        if (c.windows7)
+            system.SetWindows7();
+        MainForm& form = Start({{L"ShowDeskOnPick", L"0"}, {L"WarnDisableAutoPick", L"0"}});
+        const TColor before = form.colorizer().LastAeroColor;
+        form.MnuFromScreenClick();
+        if (c.sampleFirst) {
+            manual.pixel = 0x00010203;
+            form.TimerPickTimer();
+            if (c.windows7) {
+                EXPECT_EQ(LastWritten(), 0x00010203u) << "the live colour on the frames";
+            }
+        }
+        c.end(form);
+        EXPECT_FALSE(form.bIsPicking) << c.name;
+        EXPECT_FALSE(manual.captured) << c.name;
+        EXPECT_FALSE(manual.crossHair) << c.name;
+        EXPECT_FALSE(manual.preview) << c.name;
+        EXPECT_EQ(LastWritten(), c.expectSample ? 0x00010203u : before) << c.name;
+        EXPECT_EQ(form.colorizer().LastAeroColor, c.expectSample ? 0x00010203u : before) << c.name;
+    }
+}
+
+TEST_F(MainFormManual, UnreadablePixelIsSkippedAndASecondPickIsRefused) {
+    MainForm& form = Start({{L"ShowDeskOnPick", L"0"}, {L"WarnDisableAutoPick", L"0"}});
+    form.MnuFromScreenClick();
+    manual.pixel = 0x00112233;
+    form.TimerPickTimer();
+    manual.pixel = std::nullopt; // off the screen
+    form.TimerPickTimer();
+    EXPECT_EQ(form.LastPickColor, 0x00112233u);
+    EXPECT_EQ(manual.previewColor, 0x00112233u);
+
+    const auto calls = manual.calls;
+    form.MnuFromScreenClick();
+    form.MnuSelColorClick();
+    EXPECT_EQ(manual.calls, calls) << "nothing new starts while a pick runs";
+
+    // The setting changing meanwhile does not leave the preview behind.
+    form.AppOptions().ShowPreviewWindow = false;
+    form.PickLeftButton();
+    EXPECT_FALSE(manual.preview);
+    EXPECT_EQ(LastWritten(), 0x00112233u);
+}
+
+TEST_F(MainFormManual, DesktopThatCannotBeShownStartsNoPick) {
+    MainForm& form = Start({{L"DisableOnPick", L"1"}});
+    manual.minimizeFails = true;
+    EXPECT_THROW(form.MnuFromScreenClick(), SystemError); // shown at the command's boundary
+    EXPECT_EQ(manual.calls, std::vector<std::string>{"minimize"});
+    EXPECT_FALSE(form.bIsPicking);
+    EXPECT_TRUE(form.MenuEnabledChecked());
+    EXPECT_FALSE(timers.IsEnabled(TimerId::Pick));
+}
+
+TEST_F(MainFormManual, CancelledPickWithDisableOnPickLeavesTheLoopOffAndWarnsNot) {
+    MainForm& form = Start({{L"ShowDeskOnPick", L"0"}, {L"DisableOnPick", L"1"}, {L"RememberCustomColors", L"1"}});
+    const TColor before = form.colorizer().LastAeroColor;
+    form.MnuFromScreenClick();
+    EXPECT_FALSE(form.MenuEnabledChecked());
+    form.PickRightButton();
+    EXPECT_FALSE(form.MenuEnabledChecked());
+    EXPECT_TRUE(dialogs.shown.empty());
+    ASSERT_EQ(form.CustomColorList.size(), 1u) << "a cancel remembers the colour from before";
+    EXPECT_EQ(form.CustomColorList[0].hist.AeroColor, before);
+}
+
+TEST_F(MainFormManual, PickEndingWarnsWhileTheLoopRuns) {
+    MainForm& form = Start({{L"ShowDeskOnPick", L"0"}});
+    dialogs.outcome = TaskDialogOutcome{manual_color_warning::RememberManualColors, 0, false};
+    form.MnuFromScreenClick();
+    form.PickRightButton();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(form.CustomColorList.size(), 1u) << "remembered after the warning switched remembering on";
+}
+
+TEST_F(MainFormManual, ExitOrSessionEndDuringAPickGivesThePointerBackAndTheOldColour) {
+    system.SetWindows7();
+    for (const bool sessionEnd : {false, true}) {
+        MainForm& form = Start({{L"ShowDeskOnPick", L"0"}, {L"WarnDisableAutoPick", L"0"}});
+        const TColor before = form.colorizer().LastAeroColor;
+        form.MnuFromScreenClick();
+        manual.pixel = 0x00445566;
+        form.TimerPickTimer();
+        if (sessionEnd) {
+            form.SessionEnding();
+        } else {
+            form.Close1Click();
+            ASSERT_TRUE(form.ExitIfDue());
+        }
+        EXPECT_FALSE(form.bIsPicking) << sessionEnd;
+        EXPECT_FALSE(manual.crossHair) << sessionEnd;
+        EXPECT_FALSE(manual.captured) << sessionEnd;
+        EXPECT_FALSE(manual.preview) << sessionEnd;
+        EXPECT_FALSE(timers.IsEnabled(TimerId::Pick)) << sessionEnd;
+        EXPECT_EQ(LastWritten(), before) << sessionEnd;
+        EXPECT_TRUE(dialogs.shown.empty()) << sessionEnd;
+    }
+}
+
+TEST_F(MainFormManual, PlainBackgroundRecordsNothing) {
+    registry.strings[kWallpaperValue] = L"";
+    MainForm& form = Start({{L"RememberCustomColors", L"1"}});
+    manual.choice = Choice(kChosen);
+    form.MnuSelColorClick();
+    EXPECT_EQ(LastWritten(), kChosen);
+    EXPECT_TRUE(form.CustomColorList.empty());
+    EXPECT_FALSE(files.files.count(kColours));
+}
+
+} // namespace
+} // namespace hg
