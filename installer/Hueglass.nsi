@@ -62,8 +62,7 @@ Var Checkbox
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
-; Drawn at twice the 96-dpi size: scaled to the page, it stays sharp on
-; high-dpi screens.
+; The program's picture on the last page, in place of the stock one.
 !define MUI_WELCOMEFINISHPAGE_BITMAP "${SIDE_BITMAP}"
 !define MUI_WELCOMEFINISHPAGE_BITMAP_STRETCH AspectFitHeight
 
