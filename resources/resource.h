@@ -9,3 +9,6 @@
 #define IDI_WIN10W 103
 #define IDI_CLOSE 110
 #define IDI_DONATE 111
+
+// The licence text (the LICENSE file), shown by the licence viewer.
+#define IDR_LICENSE 200

@@ -2,6 +2,7 @@
 // The main window's behaviour, free of any window system: start-up checks,
 // settings, the automatic colour loop and the orderly end. The hidden
 // window of class "TFrmHueglassMain" owns one and forwards to it.
+#include "about/AboutHost.h"
 #include "app/MainHost.h"
 #include "app/Settings.h"
 #include "app/Timers.h"
@@ -113,6 +114,8 @@ public:
     // The window's notification-area icon; until one is attached, requests
     // to it are dropped.
     void AttachTray(ITrayHost& tray) { tray_ = &tray; }
+    // The About box; until one is attached, "&About..." shows nothing.
+    void AttachAboutBox(IAboutBoxHost& about) { aboutBox_ = &about; }
     // The menu follows the loop's state and source; the icon is set afresh.
     void RefreshTrayMenu();
     void UpdateTrayIcons(bool bActiveOnly);
@@ -174,6 +177,7 @@ private:
     };
     NullTrayHost nullTray_;
     ITrayHost* tray_ = &nullTray_;
+    IAboutBoxHost* aboutBox_ = nullptr;
     NullManualColorHost nullManual_;
     IManualColorHost* manual_ = &nullManual_;
     bool colorDialogOpen_ = false;

@@ -57,7 +57,12 @@ void MainForm::Settings2Click() {
 }
 
 void MainForm::About1Click() {
-    // The About box joins here; until then the command shows nothing.
+    if (aboutBox_ == nullptr)
+        return;
+    Modals.Run(WindowKind::About, *aboutBox_, [this] {
+        aboutBox_->ShowAboutBox();
+        return true;
+    });
 }
 
 void MainForm::SecondInstance() {

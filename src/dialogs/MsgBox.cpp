@@ -198,6 +198,7 @@ TaskDialogDescription DescribeTaskDialog(const TMsgBox& box, std::wstring_view a
     }
 
     d.ExpandedControlText = box.FDetailsCaption;
+    d.CollapsedControlText = box.FDetailsCaption;
     d.ExpandedInformation = box.FDetailsText;
     flags.Include(tfSizeToContent);
     flags.Set(tfExpandFooterArea, box.FDetailsPosition == dpFooter);

@@ -223,7 +223,8 @@ struct TaskDialogDescription {
     std::wstring WindowTitle;
     std::wstring MainInstruction;
     std::wstring Content;
-    std::wstring ExpandedControlText;
+    std::wstring ExpandedControlText;  // shown while expanded
+    std::wstring CollapsedControlText; // shown while collapsed
     std::wstring ExpandedInformation;
     std::wstring Footer;
     std::wstring VerificationText;
@@ -235,6 +236,7 @@ struct TaskDialogDescription {
     std::vector<TaskDialogButton> RadioButtons;
     std::int32_t DefaultButton = mrOk;
     std::int32_t DefaultRadioButton = kFirstRadioButtonId;
+    std::int32_t Width = 0; // in dialog units; 0: the dialog chooses
 };
 
 // The configuration that Execute hands to the host for `box` (with its

@@ -25,6 +25,7 @@ MainWindow::MainWindow(UniqueKernelHandle mutex)
                [this] { form_.PickCaptureChanged(); }}),
       CreatedMutex(std::move(mutex)) {
     form_.AttachTray(tray_);
+    form_.AttachAboutBox(*this);
     form_.AttachManualHost(manual_);
     modalDialogs_.Attach(form_.Modals);
     tray_.AttachModals(form_.Modals);
@@ -181,6 +182,28 @@ void MainWindow::OnCommand(WORD id) {
 void MainWindow::FinishExit() {
     tray_.Remove();
     ::DestroyWindow(hwnd());
+}
+
+void MainWindow::ShowAboutBox() {
+    TFrmAboutHueglass box({tray_, modalDialogs_, form_.Modals, [this] { form_.MnuDonateClick(); }, updateTransport_});
+    aboutBox_ = &box;
+    if (aboutCancelPending_)
+        box.Cancel(); // "E&xit" came first: the box closes as soon as it is up
+    aboutCancelPending_ = false;
+    box.ShowModal(hwnd());
+    aboutBox_ = nullptr;
+}
+
+void MainWindow::BringForward() {
+    if (aboutBox_ != nullptr)
+        aboutBox_->BringForward();
+}
+
+void MainWindow::CloseAsCancelled() {
+    if (aboutBox_ != nullptr)
+        aboutBox_->Cancel();
+    else
+        aboutCancelPending_ = true;
 }
 
 void MainWindow::ShowPlainMessage(const std::wstring& text) {

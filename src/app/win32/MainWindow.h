@@ -1,6 +1,7 @@
 #pragma once
 // The hidden main window of class "TFrmHueglassMain": owns the program's
 // logic and turns window messages into calls on it.
+#include "about/win32/AboutWindow.h"
 #include "app/MainForm.h"
 #include "color/win32/Win32ActiveWindows.h"
 #include "color/win32/Win32Pictures.h"
@@ -14,13 +15,14 @@
 #include "platform/win32/Win32SystemInfo.h"
 #include "platform/win32/Window.h"
 #include "tray/win32/Win32Tray.h"
+#include "update/win32/Win32UpdateTransport.h"
 
 #include <memory>
 #include <set>
 
 namespace hg::win32 {
 
-class MainWindow final : public Window, private IMainHost, private ITimers {
+class MainWindow final : public Window, private IMainHost, private ITimers, private IAboutBoxHost {
 public:
     explicit MainWindow(UniqueKernelHandle mutex);
     ~MainWindow() override;
@@ -67,6 +69,11 @@ private:
     std::uintptr_t ForegroundWindow() override;
     std::uintptr_t MainWindowHandle() override;
 
+    // IAboutBoxHost: the About box is created for each showing.
+    void ShowAboutBox() override;
+    void BringForward() override;
+    void CloseAsCancelled() override;
+
     // ITimers: window timers whose ids are the TimerId values.
     void Enable(TimerId id) override;
     void Disable(TimerId id) override;
@@ -90,6 +97,11 @@ private:
     UniqueKernelHandle CreatedMutex;
     // The window exists: an exit that became due may destroy it.
     bool created_ = false;
+    // Shared with update checks that may outlive the About box.
+    std::shared_ptr<Win32UpdateTransport> updateTransport_ = std::make_shared<Win32UpdateTransport>();
+    // The About box while it is open.
+    TFrmAboutHueglass* aboutBox_ = nullptr;
+    bool aboutCancelPending_ = false;
 };
 
 } // namespace hg::win32
