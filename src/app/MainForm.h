@@ -12,6 +12,7 @@
 #include "dialogs/MsgBox.h"
 #include "manual/CustomColors.h"
 #include "manual/ManualHost.h"
+#include "options/OptionsForm.h"
 #include "platform/FileSystem.h"
 #include "platform/Profile.h"
 #include "platform/ModalWindows.h"
@@ -28,6 +29,10 @@
 namespace hg {
 
 class IPlatformPictures;
+class IOptionsDialog;
+namespace task_dialog {
+class ITaskDialogPlatform;
+}
 
 struct MainPorts {
     IMainHost& host;
@@ -40,6 +45,8 @@ struct MainPorts {
     Composition& composition;
     IPlatformPictures* pictures = nullptr; // readers of the rarer picture kinds, if any
     IActiveWindows* activeWindows = nullptr; // the foreground application's windows, if followed
+    IOptionsDialog* options = nullptr;       // the options dialog's window, if any
+    task_dialog::ITaskDialogPlatform* taskDialogs = nullptr; // messages of the options dialog
 };
 
 class MainForm {
@@ -124,6 +131,8 @@ public:
     void TrayDblClick();
     void MnuStartDisplayClick();
     void MnuDonateClick();
+    // "&Settings...": the options dialog; after OK the loop restarts and the
+    // settings are saved (a failed save is reported).
     void Settings2Click();
     void About1Click();
     void MnuClearCurrentManualColorClick();
@@ -165,6 +174,9 @@ public:
     std::wstring CustomColorFile; // "CustomColorCache.Settings" in the data folder
 
 private:
+    // The composition values of Windows 7 the options dialog read last.
+    OptionsInitialValues optionsInitial_;
+
     class AnimeTimer final : public FadeTimer {
     public:
         explicit AnimeTimer(ITimers& timers) : timers_(timers) {}

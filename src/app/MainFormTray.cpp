@@ -52,9 +52,6 @@ void MainForm::MnuStartDisplayClick() {
 
 void MainForm::MnuDonateClick() { tray_->ShellRun({false, L"Open", kDonationPage, L"", L"", 5 /* SW_SHOW */}); }
 
-void MainForm::Settings2Click() {
-    // The options dialog joins here; until then the command shows nothing.
-}
 
 void MainForm::About1Click() {
     if (aboutBox_ == nullptr)

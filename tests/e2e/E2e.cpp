@@ -221,8 +221,12 @@ std::vector<DwmRecord> ReadDwmLog(const fs::path& log) {
     std::string line;
     while (std::getline(in, line)) {
         DwmRecord r;
-        if (std::sscanf(line.c_str(), "Color=0x%x Afterglow=%u ColorBalance=%u", &r.color, &r.afterglow,
-                        &r.balance) == 3)
+        unsigned afterglowBalance = 0, reflection = 0;
+        if (std::sscanf(line.c_str(),
+                        "Color=0x%x Afterglow=%u ColorBalance=%u AfterglowBalance=%u BlurBalance=%u "
+                        "GlassReflectionIntensity=%u OpaqueBlend=0x%x",
+                        &r.color, &r.afterglow, &r.balance, &afterglowBalance, &r.blurBalance, &reflection,
+                        &r.opaqueBlend) >= 3)
             records.push_back(r);
     }
     return records;
@@ -230,9 +234,10 @@ std::vector<DwmRecord> ReadDwmLog(const fs::path& log) {
 
 std::string DescribeDwmLog(const std::vector<DwmRecord>& records) {
     std::string out;
-    char text[64];
+    char text[96];
     for (const auto& r : records) {
-        std::snprintf(text, sizeof text, "  Color=0x%08X Afterglow=%u\n", r.color, r.afterglow);
+        std::snprintf(text, sizeof text, "  Color=0x%08X Afterglow=%u BlurBalance=%u OpaqueBlend=0x%08X\n", r.color,
+                      r.afterglow, r.blurBalance, r.opaqueBlend);
         out += text;
     }
     return out.empty() ? "  (no records)\n" : out;

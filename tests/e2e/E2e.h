@@ -94,6 +94,7 @@ std::string ReadFileText(const std::filesystem::path& file);
 struct DwmRecord {
     std::uint32_t color = 0; // 0x00RRGGBB
     std::uint32_t afterglow = 0, balance = 0;
+    std::uint32_t blurBalance = 0, opaqueBlend = 0;
 };
 std::vector<DwmRecord> ReadDwmLog(const std::filesystem::path& log);
 // The records, one a line, for a failure message.

@@ -1,6 +1,7 @@
 #include "app/win32/MainWindow.h"
 
 #include "app/Commands.h"
+#include "dialogs/win32/Win32TaskDialog.h"
 #include "platform/win32/ErrorBoundary.h"
 #include "platform/win32/SystemDialog.h"
 
@@ -18,7 +19,8 @@ constexpr wchar_t kTitle[] = L"Hueglass";
 } // namespace
 
 MainWindow::MainWindow(UniqueKernelHandle mutex)
-    : form_(MainPorts{*this, system_, files_, profile_, registry_, modalDialogs_, *this, composition_, &pictures_, &activeWindows_}),
+    : form_(MainPorts{*this, system_, files_, profile_, registry_, modalDialogs_, *this, composition_, &pictures_,
+                      &activeWindows_, &options_, &DefaultTaskDialogPlatform()}),
       tray_(static_cast<UINT>(AppMessage::TrayCallback),
             {[this] { form_.TrayDblClick(); }, [this]() -> const TTrayMenu& { return form_.TrayMenu; }}),
       manual_({[this] { return tray_.CurrentIcon(); }, [this] { form_.PreviewClosing(); },

@@ -8,6 +8,7 @@
 #include "colorize/win32/Win32Composition.h"
 #include "dialogs/win32/Win32TaskDialogHost.h"
 #include "manual/win32/Win32ManualHost.h"
+#include "options/win32/OptionsWindow.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Profile.h"
@@ -87,6 +88,7 @@ private:
     Win32Composition composition_;
     Win32Pictures pictures_;
     Win32ActiveWindows activeWindows_;
+    TFrmOptions options_{[this] { return hwnd(); }};
     std::set<TimerId> enabledTimers_;
     ModalTaskDialogs modalDialogs_{dialogs_}; // attached to form_.Modals once that exists
     MainForm form_;

@@ -92,6 +92,7 @@ class FakeRegistry final : public IRegistry {
 public:
     std::map<std::pair<std::wstring, std::wstring>, std::uint32_t> dwords;
     std::map<std::pair<std::wstring, std::wstring>, std::wstring> strings;
+    bool failWrites = false;
 
     static std::wstring Key(std::wstring_view key) {
         while (!key.empty() && key.front() == L'\\')
@@ -113,6 +114,8 @@ public:
         return found->second;
     }
     bool WriteDword(std::wstring_view key, std::wstring_view name, std::uint32_t value) override {
+        if (failWrites)
+            return false;
         strings.erase({Key(key), std::wstring(name)});
         dwords[{Key(key), std::wstring(name)}] = value;
         return true;
