@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   wine64 wine xvfb xauth x11-utils imagemagick
   dpkg-dev
+  nsis
 )
 
 missing=()

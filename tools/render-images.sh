@@ -36,4 +36,13 @@ render win10b
 render win10w
 render close
 render donate
+
+# The picture on the installer's last page, at the 164x314 pixels of that
+# page at 96 dpi. (Drawn larger, Wine's and Windows' shrinking of it leaves
+# stripes and lines; enlarged on high-dpi screens it only softens.)
+logo=$(mktemp --suffix=.png)
+rsvg-convert -w 88 -h 88 -f png -o "$logo" "$images/hueglass.svg"
+convert -size 164x314 gradient:'#23395d'-'#5b3f8c' "$logo" -gravity north -geometry +0+75 -composite \
+    "$out/installer-side.png"
+rm -f "$logo"
 echo "rendered into $out and $images/*.ico"

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds the packages users download, from a clean clone: installs what the
+# build needs, cross-builds the program and writes
+#   build/mingw/package/Hueglass-<version>-portable.zip
+#   build/mingw/package/Hueglass-<version>-setup.exe
+# (the version is the one in CMakeLists.txt).
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+cd "$repo"
+
+bash tools/install-packages.sh
+bash tools/build-mingw-deps.sh
+cmake --preset mingw >/dev/null
+cmake --build --preset mingw --target packages
+ls -l build/mingw/package/Hueglass-*-portable.zip build/mingw/package/Hueglass-*-setup.exe
