@@ -71,8 +71,19 @@ public:
     ~PatternWindow() { ::DestroyWindow(window_); }
     HWND get() const { return window_; }
 
-    // Brings the window to the foreground and lets it paint.
+    // Raises the window without activating it, waits until the screen shows
+    // its pattern, and only then makes it the foreground window: the program
+    // samples the window as soon as the foreground changes, so the pixels must
+    // already be there (a window raised and activated at once may still show
+    // the one it covered for a moment).
     bool Activate() const {
+        ::SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        if (!WaitFor([&] {
+                Pump();
+                return ScreenShowsPattern();
+            }))
+            return false;
         ::SetForegroundWindow(window_);
         return WaitFor([&] {
             Pump();
@@ -95,6 +106,21 @@ public:
             }
         const TColor c = ImageColor(picture->View(), ColorModePredominant, true);
         return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+    }
+
+    // The middle of each of the pattern's two parts shows its colour (away from
+    // the corners, where Wine's tray puts its icons).
+    bool ScreenShowsPattern() const {
+        const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
+        const int p = pattern_.percent;
+        const POINT first = pattern_.vertical ? POINT{width * p / 200, height / 2} : POINT{width / 2, height * p / 200};
+        const POINT second = pattern_.vertical ? POINT{width * (100 + p) / 200, height / 2}
+                                               : POINT{width / 2, height * (100 + p) / 200};
+        HDC screen = ::GetDC(nullptr);
+        const bool shown = ::GetPixel(screen, first.x, first.y) == pattern_.first &&
+                           ::GetPixel(screen, second.x, second.y) == pattern_.second;
+        ::ReleaseDC(nullptr, screen);
+        return shown;
     }
 
     static void Pump() {
