@@ -11,8 +11,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 namespace hg::testing {
+
+// The data folder the fakes' user has, and the program's two files in it.
+inline const std::wstring kData = L"C:\\Users\\me\\AppData\\Roaming\\Brenmoor\\Hueglass\\";
+inline const std::wstring kIni = kData + L"Hueglass.Settings";
+inline const std::wstring kColours = kData + L"CustomColorCache.Settings";
 
 class FakeMainPorts : public ::testing::Test {
 protected:

@@ -16,9 +16,6 @@ namespace {
 
 using namespace hg::testing;
 
-const std::wstring kData = L"C:\\Users\\me\\AppData\\Roaming\\Brenmoor\\Hueglass\\";
-const std::wstring kIni = kData + L"Hueglass.Settings";
-const std::wstring kColours = kData + L"CustomColorCache.Settings";
 const std::wstring kWall = L"C:\\Wall\\lake.bmp";
 const std::pair<std::wstring, std::wstring> kWallpaperValue{L"Control Panel\\Desktop", L"Wallpaper"};
 constexpr TColor kChosen = 0x00336699;

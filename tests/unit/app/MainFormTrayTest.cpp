@@ -12,9 +12,6 @@ namespace {
 
 using namespace hg::testing;
 
-const std::wstring kData = L"C:\\Users\\me\\AppData\\Roaming\\Brenmoor\\Hueglass\\";
-const std::wstring kIni = kData + L"Hueglass.Settings";
-const std::wstring kColours = kData + L"CustomColorCache.Settings";
 const std::wstring kWall = L"C:\\pics\\lake.jpg";
 
 Bitmap24 Plain(std::uint8_t grey) {
