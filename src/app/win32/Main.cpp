@@ -34,14 +34,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // it sleeps until either comes, as GetMessage would.
     hg::win32::Win32WallpaperWatch& watch = window.WallpaperWatch();
     for (;;) {
+        watch.RestsOver();
         const std::span<const HANDLE> handles = watch.Handles();
         const auto count = static_cast<DWORD>(handles.size());
-        const DWORD woken =
-            ::MsgWaitForMultipleObjectsEx(count, handles.data(), INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        const DWORD woken = ::MsgWaitForMultipleObjectsEx(count, handles.data(), watch.WaitTimeout(), QS_ALLINPUT,
+                                                          MWMO_INPUTAVAILABLE);
         if (woken < WAIT_OBJECT_0 + count) {
             watch.Signalled(woken - WAIT_OBJECT_0);
             continue;
         }
+        if (woken == WAIT_TIMEOUT)
+            continue; // a resting handle is heard again
         if (woken == WAIT_FAILED)
             watch.WaitFailed();
         MSG msg;

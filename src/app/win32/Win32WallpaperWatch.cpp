@@ -2,6 +2,7 @@
 
 #include "color/Wallpaper.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace hg::win32 {
@@ -74,29 +75,69 @@ void Win32WallpaperWatch::WaitFailed() {
 }
 
 void Win32WallpaperWatch::Rebuild() {
+    const ULONGLONG now = ::GetTickCount64();
     handles_.clear();
-    if (keyArmed_)
+    owners_.clear();
+    if (keyArmed_ && keyRestsUntil_ <= now) {
         handles_.push_back(keyChanged_.get());
+        owners_.push_back(kKey);
+    }
+    for (std::size_t i = 0; i < watches_.size(); ++i) {
+        if (watches_[i].restsUntil <= now) {
+            handles_.push_back(watches_[i].handle.get());
+            owners_.push_back(i);
+        }
+    }
+}
+
+DWORD Win32WallpaperWatch::WaitTimeout() const {
+    ULONGLONG until = 0;
+    const auto consider = [&](ULONGLONG restsUntil) {
+        if (restsUntil != 0 && (until == 0 || restsUntil < until))
+            until = restsUntil;
+    };
+    if (keyArmed_)
+        consider(keyRestsUntil_);
     for (const FolderWatch& watch : watches_)
-        handles_.push_back(watch.handle.get());
+        consider(watch.restsUntil);
+    if (until == 0)
+        return INFINITE;
+    const ULONGLONG now = ::GetTickCount64();
+    return until <= now ? 0 : static_cast<DWORD>(std::min<ULONGLONG>(until - now, kRestMs));
+}
+
+void Win32WallpaperWatch::RestsOver() {
+    if (WaitTimeout() != 0)
+        return; // none rests, or none is due yet
+    const ULONGLONG now = ::GetTickCount64();
+    if (keyRestsUntil_ <= now)
+        keyRestsUntil_ = 0;
+    for (FolderWatch& watch : watches_)
+        if (watch.restsUntil <= now)
+            watch.restsUntil = 0;
+    Rebuild();
 }
 
 void Win32WallpaperWatch::Signalled(std::size_t index) {
     if (index >= handles_.size())
         return;
-    if (keyArmed_ && index == 0) {
-        // Re-armed before the notice is handled, so no change is missed.
-        ArmKey();
+    const ULONGLONG restsUntil = ::GetTickCount64() + kRestMs;
+    const std::size_t owner = owners_[index];
+    if (owner == kKey) {
+        // Re-armed at once, so no change is missed; heard after its rest.
+        if (ArmKey())
+            keyRestsUntil_ = restsUntil;
         Rebuild();
         notify_(WallpaperNotice::Registry);
         return;
     }
-    const std::size_t folder = index - (keyArmed_ ? 1 : 0);
-    if (::FindNextChangeNotification(watches_[folder].handle.get()) == FALSE) {
+    if (::FindNextChangeNotification(watches_[owner].handle.get()) == FALSE) {
         // The folder went away: its watch closes, the poll goes on.
-        watches_.erase(watches_.begin() + static_cast<std::ptrdiff_t>(folder));
-        Rebuild();
+        watches_.erase(watches_.begin() + static_cast<std::ptrdiff_t>(owner));
+    } else {
+        watches_[owner].restsUntil = restsUntil;
     }
+    Rebuild();
     notify_(WallpaperNotice::Folder);
 }
 

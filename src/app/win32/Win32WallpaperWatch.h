@@ -17,6 +17,12 @@ namespace hg::win32 {
 
 class Win32WallpaperWatch final : public IWallpaperWatch {
 public:
+    // After a notice its handle rests this long before the next one is
+    // heard (what changes meanwhile is kept for then): a program writing
+    // into the wallpaper's folder all the time costs a few checks a second,
+    // not a busy loop.
+    static constexpr ULONGLONG kRestMs = 250;
+
     explicit Win32WallpaperWatch(std::function<void(WallpaperNotice)> notify);
 
     void Watch(const std::vector<std::wstring>& folders) override;
@@ -24,7 +30,13 @@ public:
 
     // The handles to wait on; valid until the next call of this object.
     std::span<const HANDLE> Handles() const { return handles_; }
-    // The handle at index was signalled: it is re-armed and the notice sent.
+    // How long the wait may last: until a resting handle is heard again,
+    // INFINITE when none rests (an idle program never wakes for this).
+    DWORD WaitTimeout() const;
+    // Handles whose rest is over are heard again (asked before each wait).
+    void RestsOver();
+    // The handle at index was signalled: it is re-armed, rests, and the
+    // notice is sent.
     void Signalled(std::size_t index);
     // Waiting on the handles failed: every watch closes for good and the
     // poll alone follows the wallpaper, so the loop never spins on them.
@@ -36,7 +48,9 @@ private:
     struct FolderWatch {
         std::wstring folder;
         UniqueChangeNotification handle;
+        ULONGLONG restsUntil = 0;
     };
+    static constexpr std::size_t kKey = static_cast<std::size_t>(-1);
 
     bool ArmKey();
     void CloseKey();
@@ -46,9 +60,11 @@ private:
     UniqueKey key_;
     UniqueKernelHandle keyChanged_; // auto-reset event signalled by the key's notification
     bool keyArmed_ = false;
+    ULONGLONG keyRestsUntil_ = 0;
     std::vector<std::wstring> folders_; // as last asked for
     std::vector<FolderWatch> watches_;  // those that could be armed
-    std::vector<HANDLE> handles_;       // the key's event first (when armed), then the folders'
+    std::vector<HANDLE> handles_;       // the handles not resting...
+    std::vector<std::size_t> owners_;   // ...and whose they are: kKey or an index into watches_
     bool broken_ = false;
 };
 

@@ -106,6 +106,24 @@ TEST_F(WallpaperWatchTest, ABurstWhileTheWriterIsBusyGivesOneColour) {
     EXPECT_EQ(f.LastWallpaper, kAge + 2);
 }
 
+TEST_F(WallpaperWatchTest, AFurtherChangeReportedDuringTheWaitIsHandledRightAfterTheFirst) {
+    SetPicture(kWallB, 0x0020C040, kAge + 7);
+    MainForm& f = Start();
+    const std::size_t before = composition.written.size();
+    SetPicture(kWallA, 0x001030F0, kAge + 1);
+    f.WallpaperNotified(WallpaperNotice::Folder);
+    // Meanwhile the user switches to another picture.
+    registry.strings[kWallpaperValue] = kWallB;
+    f.WallpaperNotified(WallpaperNotice::Registry);
+    f.OnTimer(TimerId::WallpaperSettle); // a.bmp, as found
+    // b.bmp is looked at straight away, not at the next tick.
+    ASSERT_EQ(timers.enabled, std::set<TimerId>{TimerId::WallpaperSettle});
+    f.OnTimer(TimerId::WallpaperSettle);
+    EXPECT_EQ(ColoursSince(before),
+              (std::vector<std::uint32_t>{Engine(ColourOf(kWallA)), Engine(ColourOf(kWallB))}));
+    EXPECT_EQ(timers.enabled, std::set<TimerId>{TimerId::Background});
+}
+
 TEST_F(WallpaperWatchTest, ANotificationWhileTheColourIsMadeGivesNoSecondFadeBeforeWindowsTen) {
     system.SetWindows7();
     MainForm& f = Start();
