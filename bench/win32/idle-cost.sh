@@ -18,9 +18,11 @@ cpu_ns() { # pid -> CPU time of all its threads in nanoseconds
 }
 
 prefix_server() { # the wineserver of this Wine prefix (others may run too)
-    local p
+    local p id
+    # A wineserver works in the folder named after its prefix's device and inode.
+    id=$(stat -c '%d %i' "$WINEPREFIX" | awk '{ printf "server-%x-%x", $1, $2 }')
     for p in $(pgrep -x 'wineserver64|wineserver'); do
-        if tr '\0' '\n' < /proc/"$p"/environ 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+        if [ "$(basename "$(readlink /proc/"$p"/cwd 2>/dev/null)")" = "$id" ]; then
             echo "$p"
             return
         fi
