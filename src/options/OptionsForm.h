@@ -4,7 +4,7 @@
 // back, and the live preview of intensity and transparency. The Windows side
 // (options/win32/OptionsWindow.h) creates the controls, pushes the user's
 // changes in through the handlers below and shows the state it reads back.
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "color/Color.h"
 #include "dialogs/MsgBox.h"
 #include "platform/Registry.h"
