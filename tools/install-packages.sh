@@ -14,6 +14,8 @@ packages=(
   wine64 wine xvfb xauth x11-utils imagemagick
   dpkg-dev
   nsis
+  # hueglass-color --sheet: the test draws the sheet and checks it is XML
+  librsvg2-bin python3
 )
 
 missing=()

@@ -149,7 +149,7 @@ std::string ExplainText(std::string_view file, const ColorExplanation& why) {
         if (v.rule == ColorRule::TooNarrow)
             return t + size + "predominant colour\n  chosen by " + RuleSentence(v) + "\n";
         const Skipped s = SkippedOf(v);
-        t += size + "predominant colour: a grid point every " + std::to_string(v.step) + " pixels, " +
+        t += size + "predominant colour: grid step " + std::to_string(v.step) + ", " +
              std::to_string(SampleCount(v)) + " samples, " + std::to_string(v.distinct.size()) + " distinct colours\n";
         t += "  skipped: " + std::to_string(s.dark) + " too dark, " + std::to_string(s.light) + " too light, " +
              std::to_string(s.pale) + " too pale for their band\n";
@@ -263,6 +263,20 @@ std::string SmallSwatch(int x, int y, TColor color) {
            Text(x + 46, y + 16, WebColor(color), "font-size=\"10\" fill=\"#555\"");
 }
 
+// The file's own name, without its folder, shortened to fit the sheet.
+std::string TitleOf(std::string_view file) {
+    const std::size_t slash = file.find_last_of("/\\");
+    std::string name = ShownUtf8(slash == std::string_view::npos ? file : file.substr(slash + 1));
+    constexpr std::size_t MaxCharacters = 56;
+    std::size_t characters = 0, cut = 0;
+    for (std::size_t i = 0; i < name.size(); ++i)
+        if ((static_cast<unsigned char>(name[i]) & 0xC0) != 0x80 && ++characters == MaxCharacters)
+            cut = i;
+    if (characters > MaxCharacters)
+        name = name.substr(0, cut) + "\u2026";
+    return name;
+}
+
 struct Shown {
     double width, height; // the thumbnail's size on the sheet
 };
@@ -309,7 +323,7 @@ std::string GridPoints(const PredominantExplanation& v, const ColorExplanation& 
         }
     out += "</g>\n";
     out += Text(Margin, Top + static_cast<int>(shown.height) + 16,
-                "large white ring: in the chosen band; dark ring: in another band; small white dot: skipped",
+                "white ring: chosen band; dark ring: other band; dot: skipped",
                 "font-size=\"11\" fill=\"#555\"");
     return out;
 }
@@ -318,7 +332,7 @@ std::string BandSection(const PredominantExplanation& v, int y0, int& height) {
     int most = 35;
     for (const BandVote& b : v.bands)
         most = std::max(most, b.count);
-    constexpr int BarX = 150, BarWidth = 250, BestX = 446, FallbackX = 552;
+    constexpr int BarX = 150, BarWidth = 250, BestX = 436, FallbackX = 532;
     const auto barEnd = [&](int count) { return BarX + static_cast<double>(count) * BarWidth / most; };
     std::string out = Text(Margin, y0, "Hue bands", "font-weight=\"bold\"");
     out += Text(BarX, y0, "distinct colours in the band", "font-size=\"11\" fill=\"#555\"");
@@ -408,13 +422,13 @@ std::string ColorSheet(std::string_view file, const ColorExplanation& why, std::
     const TColor color = why.predominant ? why.vote.color : why.average.color;
     const Shown shown = ShownSize(why);
     std::string body;
-    body += Text(Margin, 34, file, "font-size=\"18\" font-weight=\"bold\"");
+    body += Text(Margin, 34, TitleOf(file), "font-size=\"18\" font-weight=\"bold\"");
     std::string subtitle = std::to_string(why.width) + " x " + std::to_string(why.height) + " pixels, " +
                            (why.predominant ? "predominant colour"
                             : why.average.filter ? "average colour without very dark and very light pixels"
                                                  : "average colour of all pixels");
     if (why.predominant && why.vote.step > 0)
-        subtitle += ": a grid point every " + std::to_string(why.vote.step) + " pixels, " +
+        subtitle += ": grid step " + std::to_string(why.vote.step) + ", " +
                     std::to_string(why.vote.samples.size()) + " samples, " + std::to_string(why.vote.distinct.size()) +
                     " distinct colours";
     body += Text(Margin, 56, subtitle, "font-size=\"13\" fill=\"#555\"");
@@ -438,34 +452,35 @@ std::string ColorSheet(std::string_view file, const ColorExplanation& why, std::
     body += Text(SwatchX + 150, Top + SwatchHeight + 34, ColorRefText(color), "font-size=\"13\" fill=\"#555\"");
     if (why.predominant) {
         const PredominantExplanation& v = why.vote;
-        std::string rule, detail;
+        std::string rule, detail, more;
         switch (v.rule) {
         case ColorRule::FirstPass:
             rule = "pass 1: " + std::string(HueBandName(v.band));
-            detail = "the first band with 3 to 34 colours; its best";
+            detail = "the first band with 3 to 34 colours;", more = "its best colour";
             break;
         case ColorRule::SecondPass:
             rule = "pass 2: " + std::string(HueBandName(v.band));
-            detail = "no band has 3 to 34; the first band with any; its best";
+            detail = "no band has 3 to 34 colours, so the first", more = "band with any; its best colour";
             break;
         case ColorRule::MiddleColor:
             rule = "middle colour";
-            detail = "no band has a colour; the middle distinct colour";
+            detail = "no band has a colour, so the middle one", more = "of the distinct colours in key order";
             break;
         case ColorRule::TooNarrow:
             rule = "under 16 pixels wide";
-            detail = "nothing is sampled; the colour is white";
+            detail = "nothing is sampled;", more = "the colour is white";
             break;
         }
         body += Text(SwatchX, Top + SwatchHeight + 60, rule, "font-size=\"16\" font-weight=\"bold\"");
         body += Text(SwatchX, Top + SwatchHeight + 80, detail, "font-size=\"12\"");
+        body += Text(SwatchX, Top + SwatchHeight + 96, more, "font-size=\"12\"");
     } else {
         body += Text(SwatchX, Top + SwatchHeight + 60,
                      why.average.filter ? "mean without very dark and very light pixels" : "mean of all pixels",
                      "font-size=\"13\"");
     }
 
-    const int sectionTop = Top + std::max(static_cast<int>(shown.height) + 24, SwatchHeight + 90) + 30;
+    const int sectionTop = Top + std::max(static_cast<int>(shown.height) + 24, SwatchHeight + 100) + 30;
     int height = 0;
     body += why.predominant ? BandSection(why.vote, sectionTop, height) : AverageSection(why.average, sectionTop, height);
 

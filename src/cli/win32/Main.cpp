@@ -35,10 +35,11 @@ void Write(DWORD which, FILE* stream, std::string_view text) {
 
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i)
+    for (int i = 1; i < argc; ++i) {
         // WTF-8, so that a name with an unpaired surrogate still names its file.
         const std::wstring_view arg(argv[i]);
         args.push_back(hg::Wtf8FromWide(std::u16string(arg.begin(), arg.end())));
+    }
     hg::win32::Win32FileSystem files;
     hg::win32::Win32Pictures pictures;
     const hg::ToolOutput output{
