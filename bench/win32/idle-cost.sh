@@ -32,8 +32,8 @@ prefix_server() { # the wineserver of this Wine prefix (others may run too)
 measure() { # exe -> "process_ns wineserver_ns" over $seconds
     local exe=$1 pid server before after sbefore safter
     /usr/lib/wine/wine64 "$exe" >/dev/null 2>&1 &
+    pid=$! # the program itself (wine64 becomes it); never another user's copy found by name
     sleep 5 # let start-up finish: the idle state is what is measured
-    pid=$(pgrep -x "$(basename "$exe")" | head -n 1)
     server=$(prefix_server)
     before=$(cpu_ns "$pid"); sbefore=$(cpu_ns "$server")
     sleep "$seconds"
