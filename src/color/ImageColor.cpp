@@ -256,7 +256,7 @@ TColor MeanColor(const ChannelSums& sums) {
     const double n = static_cast<double>(sums.count);
     const auto mean = [n](std::uint64_t sum) { return static_cast<TColor>(std::nearbyint(static_cast<double>(sum) / n)); };
     const TColor color = mean(sums.red) | mean(sums.green) << 8 | mean(sums.blue) << 16;
-    if (RedOf(color) + GreenOf(color) + BlueOf(color) > 384)
+    if (IsLightColor(color))
         return DarkenColor(color, 20);
     return color;
 }

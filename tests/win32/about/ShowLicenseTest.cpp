@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <string>
 #include <functional>
 #include <thread>
 
@@ -106,6 +107,104 @@ TEST(ShowLicense, ClosedAsCancelledBeforeItIsUp) {
     viewer.CloseAsCancelled();
     viewer.Execute(nullptr);
     EXPECT_EQ(viewer.FrmLicense(), nullptr);
+}
+
+// Pages laid out on a memory device the size of a letter page (in twips).
+PrintResult PrintOnMemory(HWND memo, LONG heightTwips) {
+    const HDC device = ::CreateCompatibleDC(nullptr);
+    const HBITMAP bitmap = ::CreateCompatibleBitmap(device, 64, 64);
+    const HGDIOBJ old = ::SelectObject(device, bitmap);
+    const PrintResult result = PrintRichEdit(memo, device, RECT{0, 0, 12240, heightTwips}, false);
+    ::SelectObject(device, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(device);
+    return result;
+}
+
+TEST(ShowLicense, PrintingEndsWithTheLastPageOfText) {
+    TShowLicense viewer;
+    viewer.LicenseText = SplitLines(PlainTextToRtf("Terms\n\nOne.\n\nTwo.\n\nThree.\n"));
+    ExecuteAndInspect(viewer, nullptr, [&](HWND window) {
+        const HWND memo = ::GetDlgItem(window, TFrmLicense::IdMemo);
+        // Paragraph ends count once in the rich edit's own positions, twice
+        // in the window text's CR LF.
+        EXPECT_LT(RichTextLength(memo), ::GetWindowTextLengthW(memo));
+        const PrintResult page = PrintOnMemory(memo, 15840);
+        EXPECT_TRUE(page.ok);
+        EXPECT_EQ(page.pages, 1) << "a blank page after the text";
+    });
+
+    std::string many;
+    for (int i = 0; i < 60; ++i)
+        many += "Paragraph " + std::to_string(i) + ".\n\n";
+    viewer.LicenseText = SplitLines(PlainTextToRtf(many));
+    ExecuteAndInspect(viewer, nullptr, [&](HWND window) {
+        const HWND memo = ::GetDlgItem(window, TFrmLicense::IdMemo);
+        const PrintResult inch = PrintOnMemory(memo, 1440);
+        EXPECT_TRUE(inch.ok);
+        EXPECT_GT(inch.pages, 3);
+        // A page too small for one line takes nothing: the loop stops.
+        EXPECT_EQ(PrintOnMemory(memo, 1).pages, 1);
+    });
+}
+
+// A real right click (through the system's input queue) on the text.
+void RightClickAt(POINT at) {
+    const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+    INPUT inputs[3]{};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = ::MulDiv(at.x, 65535, w - 1);
+        input.mi.dy = ::MulDiv(at.y, 65535, h - 1);
+    }
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_ABSOLUTE;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_RIGHTUP | MOUSEEVENTF_ABSOLUTE;
+    ::SendInput(3, inputs, sizeof(INPUT));
+}
+
+HWND WaitPopupMenu() {
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (const HWND menu = ::FindWindowW(L"#32768", nullptr); menu != nullptr && ::IsWindowVisible(menu))
+            return menu;
+        std::this_thread::sleep_for(10ms);
+    }
+    return nullptr;
+}
+
+TEST(ShowLicense, RightClickOnTheTextOffersCopyText) {
+    TShowLicense viewer;
+    viewer.LicenseText = SplitLines(PlainTextToRtf("Right-click terms\n"));
+    ExecuteAndInspect(viewer, nullptr, [&](HWND window) {
+        const HWND memo = ::GetDlgItem(window, TFrmLicense::IdMemo);
+        RECT box{};
+        ::GetWindowRect(memo, &box);
+        RightClickAt({(box.left + box.right) / 2, (box.top + box.bottom) / 2});
+        const HWND menuWindow = WaitPopupMenu();
+        ASSERT_NE(menuWindow, nullptr) << "no menu came up";
+        const auto menu = reinterpret_cast<HMENU>(::SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+        ASSERT_NE(menu, nullptr);
+        wchar_t caption[64] = {};
+        ::GetMenuStringW(menu, 0, caption, 64, MF_BYPOSITION);
+        EXPECT_STREQ(caption, L"&Copy Text");
+        EXPECT_EQ(::GetMenuItemCount(menu), 1);
+        // Chosen with the keyboard, the item puts the text on the clipboard.
+        ::PostMessageW(menuWindow, WM_KEYDOWN, VK_RETURN, 0);
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        std::wstring copied;
+        while (copied.find(L"Right-click terms") == std::wstring::npos && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(20ms);
+            if (::OpenClipboard(nullptr)) {
+                if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+                    copied = static_cast<const wchar_t*>(::GlobalLock(data));
+                    ::GlobalUnlock(data);
+                }
+                ::CloseClipboard();
+            }
+        }
+        EXPECT_NE(copied.find(L"Right-click terms"), std::wstring::npos) << copied;
+    });
 }
 
 } // namespace
