@@ -400,6 +400,19 @@ TEST_F(MainFormManual, NoPickOrColourDialogStartsWhileThePreviewCloses) {
     manual.whileClosingPreview = nullptr;
     form.MnuFromScreenClick();
     EXPECT_TRUE(form.bIsPicking);
+    form.PickRightButton();
+}
+
+TEST_F(MainFormManual, NoPickStartsFromTheErrorBoxAtTheEndOfAPick) {
+    MainForm& form = Start({{L"ShowDeskOnPick", L"0"}});
+    dialogs.outcome = TaskDialogOutcome{manual_color_warning::ContinueAutomatic, 0, false};
+    profile.failWrites = true; // the settings saved after the warning fail
+    host.whileErrorShown = [&] { form.MnuFromScreenClick(); };
+    form.MnuFromScreenClick();
+    form.PickLeftButton();
+    ASSERT_EQ(host.errors.size(), 1u);
+    EXPECT_EQ(std::count(manual.calls.begin(), manual.calls.end(), "preview"), 1);
+    EXPECT_FALSE(form.bIsPicking);
 }
 
 TEST_F(MainFormManual, ADialogThatThrowsLeavesBothColourCommandsWorking) {
@@ -443,6 +456,8 @@ TEST_F(MainFormManual, AWallpaperColourFoundBeforeACommandInThePumpIsNotApplied)
     const Case cases[] = {
         {"nothing ran: it fades in", nullptr, true},
         {"loop switched off", [](MainForm& f) { f.MenuEnabledClick(); }, false},
+        {"check mark cleared alone", [](MainForm& f) { f.SetMenuEnabledChecked(false); }, false},
+        {"source changed alone", [](MainForm& f) { f.AppOptions().Mode = 2; }, false},
         {"source changed (options OK)",
          [](MainForm& f) {
              f.AppOptions().Mode = 1;
