@@ -42,11 +42,10 @@ LONG RichTextLength(HWND richEdit) {
 
 namespace {
 
-// The rich edit's pages on a device, laid out with EM_FORMATRANGE.
+// The rich edit's pages on a printer, laid out with EM_FORMATRANGE.
 class RichEditPages final : public IPageSink {
 public:
-    RichEditPages(HWND richEdit, HDC device, const RECT& page, bool printer)
-        : richEdit_(richEdit), device_(device), printer_(printer) {
+    RichEditPages(HWND richEdit, HDC device, const RECT& page) : richEdit_(richEdit), device_(device) {
         range_.hdc = range_.hdcTarget = device;
         range_.rcPage = page;
         range_.rc = page;
@@ -58,26 +57,24 @@ public:
     RichEditPages(const RichEditPages&) = delete;
     RichEditPages& operator=(const RichEditPages&) = delete;
 
-    bool StartPage() override { return !printer_ || ::StartPage(device_) > 0; }
+    bool StartPage() override { return ::StartPage(device_) > 0; }
     std::int32_t PrintPage(std::int32_t first) override {
         range_.rc = range_.rcPage;
         range_.chrg = {first, -1};
         return static_cast<std::int32_t>(
             ::SendMessageW(richEdit_, EM_FORMATRANGE, TRUE, reinterpret_cast<LPARAM>(&range_)));
     }
-    bool EndPage() override { return !printer_ || ::EndPage(device_) > 0; }
+    bool EndPage() override { return ::EndPage(device_) > 0; }
 
 private:
     HWND richEdit_;
     HDC device_;
-    bool printer_;
     FORMATRANGE range_{};
 };
 
 } // namespace
 
-PrintResult PrintRichEdit(HWND richEdit, HDC device, const RECT& page, bool printer) {
-    RichEditPages pages(richEdit, device, page, printer);
+PrintResult PrintRichEdit(HWND richEdit, IPageSink& pages) {
     // Bounded by the rich edit's own count: a count with two characters per
     // line end would start a blank page after the last.
     return PrintPages(RichTextLength(richEdit), pages);
@@ -280,7 +277,8 @@ void TFrmLicense::bPrintClick() {
     info.lpszDocName = title;
 
     if (dpiX > 0 && dpiY > 0 && ::StartDocW(printer, &info) > 0) {
-        if (PrintRichEdit(Memo, printer, page, true).ok)
+        RichEditPages pages(Memo, printer, page);
+        if (PrintRichEdit(Memo, pages).ok)
             ::EndDoc(printer);
         else
             ::AbortDoc(printer); // a failed print prints nothing

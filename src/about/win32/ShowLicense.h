@@ -29,11 +29,9 @@ class TFrmLicense;
 // The length of a rich edit's text as its own character positions count it
 // (a paragraph end is one character), which is what page layout walks.
 LONG RichTextLength(HWND richEdit);
-// Prints the whole text of richEdit onto device page after page, each page
-// the rectangle `page` (in twips). printer: device is a printer in a
-// started document, and each page is started and ended on it; otherwise the
-// pages are only laid out and drawn (a screen or memory device).
-PrintResult PrintRichEdit(HWND richEdit, HDC device, const RECT& page, bool printer);
+// Prints the whole text of richEdit page after page through pages (on a
+// printer: its pages laid out by the rich edit with EM_FORMATRANGE).
+PrintResult PrintRichEdit(HWND richEdit, IPageSink& pages);
 
 class TShowLicense final : public IModalWindow {
 public:
