@@ -97,8 +97,8 @@ LRESULT ColorPreview::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     switch (message) {
     case WM_CLOSE: {
         {
-            inClose_ = true;
-            const ScopeExit done([this] { inClose_ = false; });
+            ++closeDepth_; // a close may come again while one runs
+            const ScopeExit done([this] { --closeDepth_; });
             if (onUserClose_ && !closeRequested_)
                 onUserClose_();
         }
@@ -111,7 +111,7 @@ LRESULT ColorPreview::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case kDestroyLater:
         // Posted by Close; while the close handler runs (a dialog inside it
         // runs this message loop) it waits for the one posted after it.
-        if (!inClose_)
+        if (closeDepth_ == 0)
             ::DestroyWindow(hwnd());
         return 0;
     case WM_ERASEBKGND:

@@ -30,7 +30,7 @@ public:
     void Close();
     bool Alive() const { return hwnd() != nullptr && !closeRequested_; }
     // The window is gone and none of its handlers runs: the object may be freed.
-    bool Finished() const { return hwnd() == nullptr && !inClose_; }
+    bool Finished() const { return hwnd() == nullptr && closeDepth_ == 0; }
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -43,7 +43,7 @@ private:
     bool showInstructions_ = false;
     COLORREF background_;
     int ppi_ = 120;
-    bool inClose_ = false;
+    int closeDepth_ = 0; // close handlers on the stack
     bool closeRequested_ = false;
 };
 
