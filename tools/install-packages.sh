@@ -14,6 +14,8 @@ packages=(
   wine64 wine xvfb xauth x11-utils imagemagick
   dpkg-dev
   nsis
+  # Real mouse clicks and keys for the tests of the program's windows.
+  xdotool
 )
 
 missing=()
