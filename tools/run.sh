@@ -5,12 +5,14 @@
 # Without a display it runs everything (the prefix's first start included)
 # under a virtual display instead, opens the tray menu and saves a screenshot
 # of the tray icon with its menu, enlarged, to build/hueglass-screenshot.png;
-# the program then keeps running until Ctrl+C.
+# the program then keeps running until it is ended (its Exit command, or
+# Ctrl+C), and the script ends with it.
 #
 #   --check   for tests and CI: no display used even if there is one, a fresh
 #             prefix (build/run-check/), the screenshot taken and looked at,
-#             then the program ended through its Exit command. Exit status 0
-#             only if all of that worked.
+#             then the program ended through its Exit command; from there the
+#             same way out as a plain run. Exit status 0 only if all of that
+#             worked and the script ended with the program.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
@@ -101,16 +103,32 @@ headless() {
 
     if [ -n "$check" ]; then
         "$wine" "$helper" --exit || exit 1
-        wait "$pid"
-        echo "Hueglass started, showed its tray icon and menu, and ended through Exit"
-        exit 0
+    else
+        echo "Hueglass keeps running (choose Exit in its tray menu, or Ctrl+C, to end it)"
     fi
-    echo "Hueglass keeps running (Ctrl+C ends it)"
+    # Both ways end here: the script ends when the program does.
     wait "$pid"
+    local status=$?
+    if [ -n "$check" ]; then
+        if [ "$status" -ne 0 ]; then
+            echo "Hueglass ended with exit status $status" >&2
+            exit 1
+        fi
+        echo "Hueglass started, showed its tray icon and menu, and ended through Exit"
+    fi
+    return "$status"
 }
 
 if [ -n "${HUEGLASS_RUN_UNDER_XVFB:-}" ]; then
+    # One start per run: coming here again would mean the script ran on
+    # past the end of the program and started it anew.
+    if [ -n "${HUEGLASS_RUN_STARTED:-}" ]; then
+        echo "tools/run.sh started Hueglass a second time after it had ended" >&2
+        exit 1
+    fi
+    export HUEGLASS_RUN_STARTED=1
     headless
+    exit $?
 fi
 if [ -z "$check" ]; then
     echo "no display: running Hueglass under Xvfb; a screenshot goes to $shot"

@@ -104,4 +104,26 @@ std::string PlainTextToRtf(std::string_view utf8) {
     return rtf;
 }
 
+PrintResult PrintPages(std::int32_t length, IPageSink& sink) {
+    PrintResult result;
+    std::int32_t printed = 0;
+    while (printed < length) {
+        if (!sink.StartPage()) {
+            result.ok = false;
+            break;
+        }
+        const std::int32_t next = sink.PrintPage(printed);
+        ++result.pages;
+        if (!sink.EndPage()) {
+            result.ok = false;
+            break;
+        }
+        if (next <= printed)
+            break; // no progress: the same page again and again
+        printed = next;
+    }
+    return result;
+}
+
 } // namespace hg
+

@@ -181,8 +181,16 @@ void MainForm::Close1Click() {
 bool MainForm::ExitIfDue() {
     if (!Modals.ExitDue())
         return false;
-    if (state_ == State::Closing)
-        FormClose();
+    if (state_ == State::Closing) {
+        // The exit is due once only: whatever fails in the close handler, the
+        // program still ends, so the user is never left with one that cannot.
+        try {
+            FormClose();
+        } catch (...) {
+            state_ = State::Closed;
+            ports_.host.ReportError(std::current_exception());
+        }
+    }
     return true;
 }
 
@@ -213,6 +221,7 @@ void MainForm::InitTimers() {
     ports_.timers.Disable(TimerId::WallpaperSettle);
     wallpaperLoopOn_ = checking_ = recheck_ = false;
     colorizer_.StopFade(); // a running fade stays at the colour it reached
+    ++colorEvents_;        // a wallpaper colour found before this is stale
 
     std::wstring source;
     if (menuEnabledChecked_) {
@@ -282,14 +291,18 @@ void MainForm::OnTimer(TimerId id) {
 void MainForm::TimerBackgroundTimer() {
     if (!menuEnabledChecked_)
         return;
+    // A pick owns the colour on screen while it runs: the poll waits (the
+    // timer stays on) and takes a new wallpaper once the pick has ended.
+    if (bIsPicking)
+        return;
     CheckWallpaper();
 }
 
 bool MainForm::HearsWallpaperChanges() const {
     // As the poll's tick: not while the loop is off or follows another
-    // source, nor while a pick has cleared the check mark, nor once "E&xit"
-    // was chosen.
-    return state_ == State::Running && wallpaperLoopOn_ && menuEnabledChecked_;
+    // source, nor during a pick (the poll takes a new wallpaper after it),
+    // nor once "E&xit" was chosen.
+    return state_ == State::Running && wallpaperLoopOn_ && menuEnabledChecked_ && !bIsPicking;
 }
 
 void MainForm::WallpaperNotified(WallpaperNotice) {
@@ -346,7 +359,11 @@ void MainForm::ReadWallpaper(const std::wstring& path) {
     // change and do not make it a second one.
     const std::int32_t age = ports_.files.FileAge(path);
     SetColorFromWall(path);
-    LastWallpaper = age; // even when no colour could be made
+    // Even when no colour could be made; but a pick that started while the
+    // picture was read holds it back until it has ended.
+    if (bIsPicking)
+        return;
+    LastWallpaper = age;
     LastWallpaperPath = path;
 }
 
@@ -359,6 +376,8 @@ void MainForm::FinishCheck() {
 }
 
 void MainForm::WallpaperSettled() {
+    if (bIsPicking)
+        return; // the timer stays on: the wallpaper is read after the pick
     ports_.timers.Disable(TimerId::WallpaperSettle);
     if (!menuEnabledChecked_) {
         checking_ = recheck_ = false;
@@ -384,6 +403,8 @@ void MainForm::ResumeBackgroundPolling() {
 }
 
 void MainForm::SetColorFromWall(std::wstring sMainWall) {
+    if (bIsPicking)
+        return; // the pick owns the colour on screen
     if (sMainWall.empty())
         sMainWall = WallpaperPath();
     if (sMainWall.empty())
@@ -404,9 +425,15 @@ void MainForm::SetColorFromWall(std::wstring sMainWall) {
             index = -1;
         }
         ShowManualColorItem(index);
+        const std::uint64_t eventsBefore = colorEvents_;
         ports_.host.ProcessMessages();
         if (state_ != State::Running && state_ != State::WaitingForStart)
             return; // the program was closed meanwhile
+        // A command that ran meanwhile has the last word: the loop switched
+        // off or to another source, restarted (it found its own colour), a
+        // colour set by hand or a pick started. The colour found is stale.
+        if (!menuEnabledChecked_ || AppOptions_.Mode != 0 || bIsPicking || colorEvents_ != eventsBefore)
+            return;
         colorizer_.SetColorFromWallBg(colour);
     } catch (const std::exception&) {
         // A failure here (out of memory on a huge picture) leaves the colour

@@ -182,6 +182,9 @@ public:
     void PickCaptureChanged();
     // The preview window is being closed by the user.
     void PreviewClosing();
+    // A pick's end (or the preview's close) is running: no new pick or colour
+    // dialog starts until it has returned.
+    bool PickEnding() const { return pickEndDepth_ > 0; }
 
     TTrayMenu TrayMenu;
     ::hg::CustomColorList CustomColorList;
@@ -207,6 +210,13 @@ private:
     NullManualColorHost nullManual_;
     IManualColorHost* manual_ = &nullManual_;
     bool colorDialogOpen_ = false;
+    // The running pick was confirmed with the left button; any other end
+    // cancels it.
+    bool pickConfirmed_ = false;
+    int pickEndDepth_ = 0;
+    // Counts what makes a wallpaper colour found before the message pump
+    // stale: a colour set by hand, a pick started, the loop restarted.
+    std::uint64_t colorEvents_ = 0;
     // The program ends during a pick: the pointer and the mouse are given
     // back and the colour from before the pick returns.
     void AbandonPick();
@@ -215,6 +225,9 @@ private:
     void StopPicking(bool releaseCapture);
     // A colour set by hand: applied at once; a fade under way stops.
     void ApplyManualColor(TColor color);
+    // The pick ended without a colour chosen: the colour from before it is
+    // back on the frames.
+    void RestorePickStartColor();
     // After "&Reset Manual Color": the wallpaper's colour is made afresh.
     void RestartAutomaticColor();
 

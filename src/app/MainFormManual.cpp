@@ -6,10 +6,12 @@
 #include "color/ImageColor.h"
 #include "color/Wallpaper.h"
 #include "dialogs/Warnings.h"
+#include "platform/ScopeExit.h"
 
 namespace hg {
 
 void MainForm::ApplyManualColor(TColor color) {
+    ++colorEvents_;
     // A fade of the automatic loop would otherwise walk on over this colour.
     colorizer_.StopFade();
     colorizer_.SetCompositionColor(color, AppOptions_.Intensity, true, -1, -1);
@@ -27,20 +29,25 @@ void MainForm::MnuSelColorClick() {
         tray_->BringToForeground();
         return;
     }
-    if (bIsPicking)
+    if (bIsPicking || PickEnding())
         return; // the pick holds the mouse; it ends first
     const CustomColorPalette palette =
         ParseCustomColors(ports_.profile.ReadString(IniFileName_, kSettingsSection, kCustomColorsKey));
+    // A fade under way ends first, so the dialog starts at the colour the
+    // loop was heading for, and a cancel leaves that colour, not a step of
+    // the fade.
+    colorizer_.CompleteFade();
 
-    colorDialogOpen_ = true;
-    TrayMenu[TrayItem::MnuSelColor].enabled = false;
-    const auto choice = manual_->RunColorDialog(colorizer_.LastAeroColor, palette);
-    colorDialogOpen_ = false;
-    // Enabled again on every path, whatever state a refresh gave it meanwhile.
-    struct EnableItem {
-        TTrayMenu& menu;
-        ~EnableItem() { menu[TrayItem::MnuSelColor].enabled = true; }
-    } enableItem{TrayMenu};
+    // Enabled again on every path, an error included, whatever state a
+    // refresh gave it meanwhile.
+    const ScopeExit enableItem([this] { TrayMenu[TrayItem::MnuSelColor].enabled = true; });
+    std::optional<IManualColorHost::ColorChoice> choice;
+    {
+        colorDialogOpen_ = true;
+        const ScopeExit closed([this] { colorDialogOpen_ = false; });
+        TrayMenu[TrayItem::MnuSelColor].enabled = false;
+        choice = manual_->RunColorDialog(colorizer_.LastAeroColor, palette);
+    }
 
     if (!choice || Modals.ExitRequested())
         return; // cancelled, or closed by "E&xit"
@@ -65,12 +72,17 @@ void MainForm::MnuSelColorClick() {
 void MainForm::WarnUserIfOnAutoSettings() {
     if (!menuEnabledChecked_ || !AppOptions_.WarnDisableAutoPick || AppOptions_.RememberCustomColors)
         return;
-    bInWarning = true;
-    manual_->ForceForegroundWindow(); // the warning opens also when this is refused
+    std::optional<TModalResult> result;
     bool dontShowAgain = false;
-    TMsgBox box = ManualColorInAutoModeWarning(dontShowAgain);
-    const auto result = box.TryExecute(ports_.dialogs, nullptr, true);
-    bInWarning = false;
+    {
+        bInWarning = true;
+        // Cleared however the warning ends, so that the tray commands never
+        // stay dead after an error.
+        const ScopeExit warned([this] { bInWarning = false; });
+        manual_->ForceForegroundWindow(); // the warning opens also when this is refused
+        TMsgBox box = ManualColorInAutoModeWarning(dontShowAgain);
+        result = box.TryExecute(ports_.dialogs, nullptr, true);
+    }
     // A warning that could not be shown, or that "E&xit" closed, is no
     // answer from the user: nothing changes.
     if (!result || Modals.ExitRequested())
@@ -114,8 +126,8 @@ void MainForm::MnuFromScreenClick() {
         tray_->BringToForeground();
         return;
     }
-    if (bIsPicking || colorDialogOpen_)
-        return; // one pick at a time, and not over the colour dialog
+    if (bIsPicking || colorDialogOpen_ || PickEnding())
+        return; // one pick at a time, not over the colour dialog, not inside the end of one
     // A failure escapes to the user before anything of the pick has started.
     if (AppOptions_.ShowDeskOnPick)
         manual_->MinimizeAll();
@@ -125,7 +137,11 @@ void MainForm::MnuFromScreenClick() {
         manual_->ShowPreview(!AreWeOnWindows10, AppOptions_.bFirstTimePick);
     RefreshTrayMenu();
     bIsPicking = true;
-    colorizer_.StopFade(); // it would walk over the live colour of the pick
+    pickConfirmed_ = false;
+    ++colorEvents_;
+    // A fade under way ends first: it would walk over the live colour, and a
+    // cancelled pick returns to the colour the loop was heading for.
+    colorizer_.CompleteFade();
     manual_->ReplaceArrowCursor();
     colorizer_.OldAeroColor = colorizer_.LastAeroColor;
     // Ended before its first tick, the pick keeps the colour on screen.
@@ -152,6 +168,7 @@ void MainForm::PickLeftButton() {
         return;
     ports_.timers.Disable(TimerId::Pick);
     AppOptions_.bFirstTimePick = false;
+    pickConfirmed_ = true;
     manual_->ReleaseCapture();
 }
 
@@ -160,12 +177,16 @@ void MainForm::PickRightButton() {
         return;
     ports_.timers.Disable(TimerId::Pick);
     LastPickColor = colorizer_.OldAeroColor;
+    pickConfirmed_ = false;
     manual_->ReleaseCapture();
 }
 
 void MainForm::PreviewClosing() {
     // Closing the preview during a pick cancels it; the end of a pick closes
-    // the preview itself after bIsPicking is cleared.
+    // the preview itself after bIsPicking is cleared. While this close runs,
+    // nothing may start a new pick (and so a new preview).
+    ++pickEndDepth_;
+    const ScopeExit done([this] { --pickEndDepth_; });
     PickRightButton();
 }
 
@@ -180,10 +201,23 @@ void MainForm::StopPicking(bool releaseCapture) {
         manual_->ClosePreview();
 }
 
+void MainForm::RestorePickStartColor() {
+    LastPickColor = colorizer_.OldAeroColor;
+    colorizer_.SetCompositionColor(colorizer_.OldAeroColor, AppOptions_.Intensity, true, -1, -1);
+}
+
 void MainForm::PickCaptureChanged() {
     if (!bIsPicking)
         return;
+    ++pickEndDepth_;
+    const ScopeExit done([this] { --pickEndDepth_; });
     StopPicking(false);
+    if (!pickConfirmed_) {
+        // Cancelled (the right button, the preview closed, the capture taken
+        // away): no colour was chosen, so none is warned about or remembered.
+        RestorePickStartColor();
+        return;
+    }
     ApplyManualColor(LastPickColor);
     colorizer_.LastAeroColor = LastPickColor;
     WarnUserIfOnAutoSettings();
@@ -197,7 +231,7 @@ void MainForm::AbandonPick() {
     StopPicking(true);
     // Like a cancel: the frames that showed the live colour take the old one back.
     if (colorizer_.LastAeroColor != colorizer_.OldAeroColor)
-        colorizer_.SetCompositionColor(colorizer_.OldAeroColor, AppOptions_.Intensity, true, -1, -1);
+        RestorePickStartColor();
 }
 
 } // namespace hg

@@ -2,6 +2,7 @@
 // Port: what the main window's logic asks of its window and of the user
 // interface services around it.
 #include <cstdint>
+#include <exception>
 #include <string>
 
 namespace hg {
@@ -13,6 +14,10 @@ public:
     virtual void ShowPlainMessage(const std::wstring& text) = 0;
     // An error the user must see (a file that cannot be written).
     virtual void ShowError(const std::wstring& text) = 0;
+    // An error that escaped a step which must not stop what follows (the
+    // close handler: the program ends all the same), shown as every escaped
+    // error is. Never throws.
+    virtual void ReportError(const std::exception_ptr& error) noexcept = 0;
     // Ends the message loop at its next message (the close handler does not run).
     virtual void PostQuit() = 0;
     // Posts the deferred-start message to the main window.

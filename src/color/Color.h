@@ -56,6 +56,12 @@ TColor ShiftColor(TColor plain, int amount);
 TColor DarkenColor(TColor c, int amount, const ISystemColors& systemColors);
 TColor DarkenColor(TColor plain, int amount);
 
+// Light or dark by the sum of its channels (above 384 is light): the rule
+// that tones down a light average colour. Plain colours only.
+constexpr bool IsLightColor(TColor plain) { return RedOf(plain) + GreenOf(plain) + BlueOf(plain) > 384; }
+// Black over a light colour, white over a dark one: text that stays readable.
+constexpr TColor ContrastingTextColor(TColor plain) { return IsLightColor(plain) ? clBlack : clWhite; }
+
 // Six upper-case hex digits of the low three bytes, blue first ("0000FF" is
 // pure red). Keys of this fixed length sort as their colour values do.
 std::string ColorToHexKey(TColor c);

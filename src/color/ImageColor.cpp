@@ -285,7 +285,7 @@ TColor MeanColor(const ChannelSums& sums, AverageExplanation* why = nullptr) {
     const double n = static_cast<double>(sums.count);
     const auto mean = [n](std::uint64_t sum) { return static_cast<TColor>(std::nearbyint(static_cast<double>(sum) / n)); };
     const TColor color = mean(sums.red) | mean(sums.green) << 8 | mean(sums.blue) << 16;
-    const bool tooLight = RedOf(color) + GreenOf(color) + BlueOf(color) > 384;
+    const bool tooLight = IsLightColor(color);
     const TColor result = tooLight ? DarkenColor(color, 20) : color;
     if (why) {
         why->pixels = sums.count;

@@ -143,6 +143,15 @@ void Colorizer::StopFade() {
     timerAnime_.Disable();
 }
 
+void Colorizer::CompleteFade() {
+    if (!timerAnime_.IsEnabled())
+        return;
+    timerAnime_.Disable();
+    CurrentStep = FadeSteps;
+    SetCompositionColor(NewAeroColor, options_().Intensity, true, -1, -1);
+    OldAeroColor = NewAeroColor;
+}
+
 TColor Colorizer::InterpolateColor(TColor color1, TColor color2, std::int32_t step, std::int32_t steps) {
     return hg::InterpolateColor(color1, color2, step, steps, composition_);
 }

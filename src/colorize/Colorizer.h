@@ -74,6 +74,9 @@ public:
     void TimerAnimeTimer();
     // Stops a running fade where it has got to (the loop is restarted).
     void StopFade();
+    // A running fade jumps to its end: its target is applied at once and is
+    // then the colour on screen. Nothing happens when no fade runs.
+    void CompleteFade();
 
     // The fade's interpolation, resolving system-colour codes on this platform.
     TColor InterpolateColor(TColor color1, TColor color2, std::int32_t step, std::int32_t steps);

@@ -329,6 +329,7 @@ TEST_F(ManualColors, PickTakesTheColourUnderThePointerThroughThePreview) {
     EXPECT_LE(work.right - box.right, 40) << "not beside the taskbar's corner";
     EXPECT_LE(work.bottom - box.bottom, 40) << "not beside the taskbar's corner";
     EXPECT_TRUE(::GetWindowLongW(preview, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(::GetWindow(preview, GW_OWNER), main_) << "an ownerless preview has a taskbar button";
 
     ::PostMessageW(main_, WM_LBUTTONDOWN, MK_LBUTTON, 0);
     EXPECT_TRUE(WaitLastColour(0x0A78C8)) << DescribeDwmLog(ReadDwmLog(log()));
@@ -337,7 +338,7 @@ TEST_F(ManualColors, PickTakesTheColourUnderThePointerThroughThePreview) {
     EXPECT_EQ(target.presses(), 0);
 
     // A right click, and closing the preview, bring back the colour from
-    // before the pick.
+    // before the pick; a cancel remembers nothing for the wallpaper.
     target.SetColour(RGB(200, 30, 30));
     for (const bool closePreview : {false, true}) {
         const std::size_t records = ReadDwmLog(log()).size();
@@ -351,8 +352,10 @@ TEST_F(ManualColors, PickTakesTheColourUnderThePointerThroughThePreview) {
         EXPECT_TRUE(WaitFor([&] { return ReadDwmLog(log()).size() > records; })) << closePreview;
         EXPECT_EQ(ReadDwmLog(log()).back().color & 0xFFFFFF, 0x0A78C8u) << closePreview;
         EXPECT_TRUE(WaitFor([&] { return !::IsWindow(preview); })) << closePreview;
+        EXPECT_EQ(LastRememberedColour(ColourFile()), 0x00C8780Au) << closePreview;
     }
     Exit(*app);
+    EXPECT_EQ(LastRememberedColour(ColourFile()), 0x00C8780Au);
     EXPECT_EQ(ReadIni(SettingsFile(), L"FirstTimePick"), L"0");
 }
 

@@ -34,6 +34,52 @@ int Px(int n) { return ScaleByPPI(n); }
 
 } // namespace
 
+LONG RichTextLength(HWND richEdit) {
+    GETTEXTLENGTHEX query{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const auto length = ::SendMessageW(richEdit, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0);
+    return length > 0 ? static_cast<LONG>(length) : 0;
+}
+
+namespace {
+
+// The rich edit's pages on a printer, laid out with EM_FORMATRANGE.
+class RichEditPages final : public IPageSink {
+public:
+    RichEditPages(HWND richEdit, HDC device, const RECT& page) : richEdit_(richEdit), device_(device) {
+        range_.hdc = range_.hdcTarget = device;
+        range_.rcPage = page;
+        range_.rc = page;
+        range_.chrg = {0, -1};
+    }
+    ~RichEditPages() override {
+        ::SendMessageW(richEdit_, EM_FORMATRANGE, FALSE, 0); // frees the cached formatting
+    }
+    RichEditPages(const RichEditPages&) = delete;
+    RichEditPages& operator=(const RichEditPages&) = delete;
+
+    bool StartPage() override { return ::StartPage(device_) > 0; }
+    std::int32_t PrintPage(std::int32_t first) override {
+        range_.rc = range_.rcPage;
+        range_.chrg = {first, -1};
+        return static_cast<std::int32_t>(
+            ::SendMessageW(richEdit_, EM_FORMATRANGE, TRUE, reinterpret_cast<LPARAM>(&range_)));
+    }
+    bool EndPage() override { return ::EndPage(device_) > 0; }
+
+private:
+    HWND richEdit_;
+    HDC device_;
+    FORMATRANGE range_{};
+};
+
+} // namespace
+
+PrintResult PrintRichEdit(HWND richEdit, IPageSink& pages) {
+    // Bounded by the rich edit's own count: a count with two characters per
+    // line end would start a blank page after the last.
+    return PrintPages(RichTextLength(richEdit), pages);
+}
+
 TShowLicense::TShowLicense() = default;
 TShowLicense::~TShowLicense() = default;
 
@@ -230,32 +276,9 @@ void TFrmLicense::bPrintClick() {
     ::GetWindowTextW(hwnd(), title, 64);
     info.lpszDocName = title;
 
-    bool ok = dpiX > 0 && dpiY > 0 && ::StartDocW(printer, &info) > 0;
-    if (ok) {
-        const LONG total = static_cast<LONG>(::GetWindowTextLengthW(Memo));
-        FORMATRANGE range{};
-        range.hdc = range.hdcTarget = printer;
-        range.rcPage = page;
-        range.chrg = {0, -1};
-        LONG printed = 0;
-        while (ok && printed < total) {
-            range.rc = page;
-            range.chrg.cpMin = printed;
-            if (::StartPage(printer) <= 0) {
-                ok = false;
-                break;
-            }
-            const auto next = static_cast<LONG>(
-                ::SendMessageW(Memo, EM_FORMATRANGE, TRUE, reinterpret_cast<LPARAM>(&range)));
-            if (::EndPage(printer) <= 0)
-                ok = false;
-            // A page that takes nothing further would repeat for ever: stop.
-            if (next <= printed)
-                break;
-            printed = next;
-        }
-        ::SendMessageW(Memo, EM_FORMATRANGE, FALSE, 0); // frees the cached formatting
-        if (ok)
+    if (dpiX > 0 && dpiY > 0 && ::StartDocW(printer, &info) > 0) {
+        RichEditPages pages(Memo, printer, page);
+        if (PrintRichEdit(Memo, pages).ok)
             ::EndDoc(printer);
         else
             ::AbortDoc(printer); // a failed print prints nothing

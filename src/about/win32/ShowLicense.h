@@ -2,6 +2,7 @@
 // The licence viewer: TShowLicense holds the licence document (RTF lines)
 // and shows it in the modal window TFrmLicense, from which the user can copy
 // its text or print it.
+#include "about/License.h"
 #include "about/win32/ModalDialog.h"
 #include "platform/ModalWindows.h"
 
@@ -24,6 +25,13 @@ enum class TPosition : std::uint8_t {
 };
 
 class TFrmLicense;
+
+// The length of a rich edit's text as its own character positions count it
+// (a paragraph end is one character), which is what page layout walks.
+LONG RichTextLength(HWND richEdit);
+// Prints the whole text of richEdit page after page through pages (on a
+// printer: its pages laid out by the rich edit with EM_FORMATRANGE).
+PrintResult PrintRichEdit(HWND richEdit, IPageSink& pages);
 
 class TShowLicense final : public IModalWindow {
 public:

@@ -234,6 +234,8 @@ void MainWindow::ShowError(const std::wstring& text) {
                     [&] { return ::MessageBoxW(hwnd(), text.c_str(), kTitle, MB_OK | MB_ICONERROR); });
 }
 
+void MainWindow::ReportError(const std::exception_ptr& error) noexcept { ::hg::win32::ReportError(error); }
+
 void MainWindow::ShellOpen(const std::wstring& file, const std::wstring& parameters) {
     ::ShellExecuteW(hwnd(), L"open", file.c_str(), parameters.c_str(), L"", SW_SHOWNORMAL);
 }

@@ -67,6 +67,7 @@ private:
     // IMainHost
     void ShowPlainMessage(const std::wstring& text) override;
     void ShowError(const std::wstring& text) override;
+    void ReportError(const std::exception_ptr& error) noexcept override;
     void PostQuit() override;
     void PostDeferredStart() override;
     void PostDeferredExit() override;

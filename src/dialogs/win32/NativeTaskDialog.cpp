@@ -1,5 +1,6 @@
 #include "dialogs/win32/NativeTaskDialog.h"
 
+#include "platform/win32/ErrorBoundary.h"
 #include "platform/win32/Win32SystemInfo.h"
 
 #include <commctrl.h>
@@ -61,12 +62,18 @@ ThreadWindowsDisabled::~ThreadWindowsDisabled() {
 }
 
 BOOL CALLBACK ThreadWindowsDisabled::DisableOne(HWND window, LPARAM self) {
-    auto* me = reinterpret_cast<ThreadWindowsDisabled*>(self);
-    if (window != me->owner_ && ::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
-        ::EnableWindow(window, FALSE);
-        me->disabled_.push_back(window);
-    }
-    return TRUE;
+    // A system callback: no exception may cross it. Out of memory stops the
+    // enumeration; a window is disabled only once it is listed for enabling.
+    return Guarded(
+        [&]() -> BOOL {
+            auto* me = reinterpret_cast<ThreadWindowsDisabled*>(self);
+            if (window != me->owner_ && ::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
+                me->disabled_.push_back(window);
+                ::EnableWindow(window, FALSE);
+            }
+            return TRUE;
+        },
+        BOOL{FALSE});
 }
 
 std::optional<TaskDialogOutcome> ShowNativeTaskDialog(TaskDialogIndirectFn taskDialogIndirect,

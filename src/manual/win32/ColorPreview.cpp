@@ -1,5 +1,6 @@
 #include "manual/win32/ColorPreview.h"
 
+#include "platform/ScopeExit.h"
 #include "platform/win32/Placement.h"
 
 namespace hg::win32 {
@@ -7,6 +8,8 @@ namespace hg::win32 {
 namespace {
 
 constexpr wchar_t kClassName[] = L"TFrmColorPreview";
+// Posted by Close to the window itself: destroy it from the message loop.
+constexpr UINT kDestroyLater = WM_APP + 1;
 // The layout at its design resolution of 120 pixels per inch.
 constexpr int kDesignPpi = 120;
 constexpr int kClientWidth = 241, kClientHeight = 80;
@@ -43,7 +46,7 @@ ColorPreview::ColorPreview(std::function<void()> onUserClose)
 
 ColorPreview::~ColorPreview() = default; // the base destroys a window still open
 
-bool ColorPreview::Show(HICON icon, bool glass, bool showInstructions) {
+bool ColorPreview::Show(HWND owner, HICON icon, bool glass, bool showInstructions) {
     glass_ = glass;
     showInstructions_ = showInstructions;
     // Its own copy: the tray icon it comes from is replaced while the pick runs.
@@ -51,7 +54,7 @@ bool ColorPreview::Show(HICON icon, bool glass, bool showInstructions) {
         icon_.reset(::CopyIcon(icon));
     constexpr DWORD style = WS_OVERLAPPEDWINDOW;
     constexpr DWORD exStyle = WS_EX_TOPMOST;
-    if (!Create(kClassName, L"", style, exStyle, nullptr))
+    if (!Create(kClassName, L"", style, exStyle, owner))
         return false;
     ppi_ = GetMainMonitorPPI();
     font_.reset(::CreateFontW(-::MulDiv(kFontHeight, ppi_, kDesignPpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
@@ -82,20 +85,34 @@ void ColorPreview::SetColor(TColor color) {
 }
 
 void ColorPreview::Close() {
+    const bool first = !closeRequested_;
     closeRequested_ = true;
-    if (hwnd() == nullptr || inClose_)
-        return; // the close handler destroys the window when it returns
-    ::DestroyWindow(hwnd());
+    if (hwnd() == nullptr || !first)
+        return;
+    ::ShowWindow(hwnd(), SW_HIDE);
+    ::PostMessageW(hwnd(), kDestroyLater, 0, 0);
 }
 
 LRESULT ColorPreview::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CLOSE:
-        inClose_ = true;
-        if (onUserClose_ && !closeRequested_)
-            onUserClose_();
-        inClose_ = false;
-        ::DestroyWindow(hwnd());
+    case WM_CLOSE: {
+        {
+            ++closeDepth_; // a close may come again while one runs
+            const ScopeExit done([this] { --closeDepth_; });
+            if (onUserClose_ && !closeRequested_)
+                onUserClose_();
+        }
+        if (!closeRequested_)
+            Close(); // nothing ended with it: it goes all the same
+        else if (hwnd() != nullptr)
+            ::PostMessageW(hwnd(), kDestroyLater, 0, 0); // one that came during the close was put off
+        return 0;
+    }
+    case kDestroyLater:
+        // Posted by Close; while the close handler runs (a dialog inside it
+        // runs this message loop) it waits for the one posted after it.
+        if (closeDepth_ == 0)
+            ::DestroyWindow(hwnd());
         return 0;
     case WM_ERASEBKGND:
         return 1; // painted whole, through a buffer
@@ -131,7 +148,10 @@ void ColorPreview::Paint() {
         if (showInstructions_) {
             SelectedObject selectFont(memory.get(), font_.get());
             ::SetBkMode(memory.get(), TRANSPARENT);
-            ::SetTextColor(memory.get(), RGB(255, 255, 255));
+            // Over glass GDI's black would turn transparent: white there.
+            // Over the sampled colour, whichever of black and white reads.
+            ::SetTextColor(memory.get(), glass_ ? RGB(255, 255, 255)
+                                                : static_cast<COLORREF>(ContrastingTextColor(background_)));
             for (const Label& label : kLabels)
                 ::TextOutW(memory.get(), ::MulDiv(label.x, ppi_, kDesignPpi), ::MulDiv(label.y, ppi_, kDesignPpi),
                            label.text, static_cast<int>(::wcslen(label.text)));

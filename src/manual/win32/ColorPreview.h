@@ -19,14 +19,18 @@ public:
     explicit ColorPreview(std::function<void()> onUserClose);
     ~ColorPreview() override;
 
-    // Creates the window with its own copy of icon, places it next to the
-    // taskbar and shows it without taking the focus.
-    bool Show(HICON icon, bool glass, bool showInstructions);
+    // Creates the window owned by owner (so it has no taskbar button of its
+    // own) with its own copy of icon, places it next to the taskbar and
+    // shows it without taking the focus.
+    bool Show(HWND owner, HICON icon, bool glass, bool showInstructions);
     void SetColor(TColor color);
-    // Destroys the window; while its own close is running, once that has
-    // returned.
+    // Hides the window at once; it is destroyed from a message it posts
+    // itself, never inside one of its own handlers, and never while its
+    // close handler is still on the stack.
     void Close();
     bool Alive() const { return hwnd() != nullptr && !closeRequested_; }
+    // The window is gone and none of its handlers runs: the object may be freed.
+    bool Finished() const { return hwnd() == nullptr && closeDepth_ == 0; }
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -39,7 +43,7 @@ private:
     bool showInstructions_ = false;
     COLORREF background_;
     int ppi_ = 120;
-    bool inClose_ = false;
+    int closeDepth_ = 0; // close handlers on the stack
     bool closeRequested_ = false;
 };
 

@@ -148,13 +148,19 @@ std::optional<TColor> Win32ManualHost::PixelUnderCursor() {
     return static_cast<TColor>(colour);
 }
 
+void Win32ManualHost::FreeFinishedPreviews() {
+    std::erase_if(retired_, [](const std::unique_ptr<ColorPreview>& preview) { return preview->Finished(); });
+}
+
 void Win32ManualHost::ShowPreview(bool glass, bool showInstructions) {
-    retired_.reset();
+    if (preview_ != nullptr)
+        retired_.push_back(std::move(preview_)); // closed by itself, never retired
+    FreeFinishedPreviews();
     preview_ = std::make_unique<ColorPreview>([this] {
         if (events_.previewClosing)
             events_.previewClosing();
     });
-    if (!preview_->Show(events_.trayIcon ? events_.trayIcon() : nullptr, glass, showInstructions))
+    if (!preview_->Show(owner_, events_.trayIcon ? events_.trayIcon() : nullptr, glass, showInstructions))
         preview_.reset(); // the pick runs without a preview
 }
 
@@ -169,7 +175,8 @@ void Win32ManualHost::ClosePreview() {
     if (preview_ == nullptr)
         return;
     preview_->Close();
-    retired_ = std::move(preview_);
+    retired_.push_back(std::move(preview_));
+    FreeFinishedPreviews();
 }
 
 } // namespace hg::win32

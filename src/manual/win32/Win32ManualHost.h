@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace hg::win32 {
 
@@ -53,9 +54,10 @@ private:
     // its cursors.
     UniqueHandle<HCURSOR, ::DestroyCursor> savedArrow_;
     std::unique_ptr<ColorPreview> preview_;
-    // A preview closed from inside its own close handler: kept until that
-    // handler has returned.
-    std::unique_ptr<ColorPreview> retired_;
+    // Previews that were closed: each is freed only once its window is gone
+    // and none of its handlers (its close above all) is on the stack.
+    std::vector<std::unique_ptr<ColorPreview>> retired_;
+    void FreeFinishedPreviews();
 };
 
 } // namespace hg::win32

@@ -1,6 +1,7 @@
 #pragma once
 #include "app/MainHost.h"
 
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
@@ -21,7 +22,14 @@ public:
     std::uintptr_t mainWindow = 0x4242;
 
     void ShowPlainMessage(const std::wstring& text) override { messages.push_back(text); }
-    void ShowError(const std::wstring& text) override { errors.push_back(text); }
+    std::function<void()> whileErrorShown; // e.g. an error raised by the box itself
+    void ShowError(const std::wstring& text) override {
+        errors.push_back(text);
+        if (whileErrorShown)
+            whileErrorShown();
+    }
+    std::vector<std::exception_ptr> reported; // escaped errors, as the boundary shows them
+    void ReportError(const std::exception_ptr& error) noexcept override { reported.push_back(error); }
     void PostQuit() override { ++quits; }
     void PostDeferredStart() override { ++deferredStarts; }
     void PostDeferredExit() override { ++deferredExits; }

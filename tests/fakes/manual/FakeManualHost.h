@@ -74,9 +74,13 @@ public:
     }
     bool PreviewExists() const override { return preview; }
     void SetPreviewColor(TColor color) override { previewColor = color; }
+    // Runs inside ClosePreview, as messages dispatched while the preview closes.
+    std::function<void()> whileClosingPreview;
     void ClosePreview() override {
         calls.push_back("close-preview");
         preview = false;
+        if (whileClosingPreview)
+            whileClosingPreview();
     }
 };
 

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <new>
+#include <stdexcept>
 
 namespace hg {
 namespace {
@@ -19,6 +21,9 @@ using namespace hg::testing;
 const std::wstring kWall = L"C:\\Wall\\lake.bmp";
 const std::pair<std::wstring, std::wstring> kWallpaperValue{L"Control Panel\\Desktop", L"Wallpaper"};
 constexpr TColor kChosen = 0x00336699;
+// The wallpaper's colour is the mean of all its pixels: exactly a solid picture's.
+const std::pair<std::wstring, std::wstring> kAverage{L"ColorMode", L"0"};
+const std::pair<std::wstring, std::wstring> kAllPixels{L"IgnoreDarkLigthColors", L"0"};
 
 // A 2 x 2 bitmap file of one colour (blue, green, red bytes).
 test::Bytes SolidBmp(std::uint8_t b, std::uint8_t g, std::uint8_t r) {
@@ -185,20 +190,58 @@ TEST_F(MainFormManual, EachAnswerToTheWarning) {
     }
 }
 
-TEST_F(MainFormManual, RunningFadeStopsWhenAColourIsChosenOrPicked) {
+TEST_F(MainFormManual, AFadeUnderWayCompletesBeforeAPickOrTheColourDialog) {
     system.SetWindows7(); // fades exist before Windows 10
-    files.files[kWall].bytes = SolidBmp(0xF0, 0x10, 0x10);
-    for (const bool pick : {false, true}) {
-        MainForm& form = Start({{L"WarnDisableAutoPick", L"0"}, {L"ShowDeskOnPick", L"0"}});
-        ASSERT_TRUE(timers.IsEnabled(TimerId::Anime)) << pick;
-        manual.choice = Choice(kChosen);
-        if (pick) {
-            form.MnuFromScreenClick();
-        } else {
-            form.MnuSelColorClick();
-            EXPECT_EQ(LastWritten(), kChosen);
+    files.files[kWall].bytes = SolidBmp(0x90, 0x10, 0x10);
+    struct Case {
+        const char* name;
+        std::function<void(MainForm&)> run;
+        bool chosen; // else the wallpaper's colour stays
+    };
+    const Case cases[] = {
+        {"pick cancelled",
+         [this](MainForm& f) {
+             f.MnuFromScreenClick();
+             manual.pixel = 0x00010203;
+             f.TimerPickTimer(); // the live colour on the frames
+             f.PickRightButton();
+         },
+         false},
+        {"preview closed",
+         [](MainForm& f) {
+             f.MnuFromScreenClick();
+             f.PreviewClosing();
+         },
+         false},
+        {"colour dialog cancelled",
+         [this](MainForm& f) {
+             manual.choice = std::nullopt;
+             f.MnuSelColorClick();
+         },
+         false},
+        {"colour dialog OK",
+         [this](MainForm& f) {
+             manual.choice = Choice(kChosen);
+             f.MnuSelColorClick();
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        composition.engine.Color = 0xC4123456; // the colour on screen before the program starts
+        MainForm& form = Start({{L"WarnDisableAutoPick", L"0"}, {L"ShowDeskOnPick", L"0"}, kAverage, kAllPixels});
+        ASSERT_TRUE(timers.IsEnabled(TimerId::Anime)) << c.name;
+        ASSERT_EQ(form.colorizer().NewAeroColor, 0x00901010u) << "the wallpaper's colour is the target";
+        const TColor target = form.colorizer().NewAeroColor;
+        ASSERT_NE(form.colorizer().LastAeroColor, target) << "the fade is between its ends";
+        manual.shownColor = 0;
+        c.run(form);
+        EXPECT_FALSE(timers.IsEnabled(TimerId::Anime)) << c.name;
+        EXPECT_EQ(LastWritten(), c.chosen ? kChosen : target) << c.name;
+        EXPECT_EQ(form.colorizer().LastAeroColor, c.chosen ? kChosen : target) << c.name;
+        if (!manual.calls.empty() && manual.calls.back() == "choose") {
+            EXPECT_EQ(manual.shownColor, target) << c.name << ": the dialog starts at the fade's end";
         }
-        EXPECT_FALSE(timers.IsEnabled(TimerId::Anime)) << pick;
+        manual.calls.clear();
     }
 }
 
@@ -265,32 +308,48 @@ TEST_F(MainFormManual, LeftClickOnWindows10TakesTheSampledColour) {
 }
 
 TEST_F(MainFormManual, HowAPickEnds) {
+    // Only a colour the user took is warned about and remembered; every other
+    // end is a cancel and puts the colour from before the pick back.
     struct Case {
         const char* name;
         bool windows7;
         std::function<void(MainForm&)> end;
         bool sampleFirst;
-        bool expectSample; // else the colour from before the pick
+        bool taken;        // the sample is the colour now
+        bool chosen;       // a colour was chosen: warned about, remembered
     };
     const Case cases[] = {
-        {"left click", false, [](MainForm& f) { f.PickLeftButton(); }, true, true},
-        {"right click", false, [](MainForm& f) { f.PickRightButton(); }, true, false},
-        {"right click, Windows 7", true, [](MainForm& f) { f.PickRightButton(); }, true, false},
+        {"left click", false, [](MainForm& f) { f.PickLeftButton(); }, true, true, true},
+        {"left click, Windows 7", true, [](MainForm& f) { f.PickLeftButton(); }, true, true, true},
+        {"right click", false, [](MainForm& f) { f.PickRightButton(); }, true, false, false},
+        {"right click, Windows 7", true, [](MainForm& f) { f.PickRightButton(); }, true, false, false},
         {"capture taken away", false,
          [this](MainForm& f) {
              manual.captured = false; // another window took it
              f.PickCaptureChanged();
          },
-         true, true},
-        {"preview closed", false, [](MainForm& f) { f.PreviewClosing(); }, true, false},
-        {"left click before the first tick", false, [](MainForm& f) { f.PickLeftButton(); }, false, false},
+         true, false, false},
+        {"capture taken away, Windows 7", true,
+         [this](MainForm& f) {
+             manual.captured = false;
+             f.PickCaptureChanged();
+         },
+         true, false, false},
+        {"preview closed", false, [](MainForm& f) { f.PreviewClosing(); }, true, false, false},
+        {"left click before the first tick", false, [](MainForm& f) { f.PickLeftButton(); }, false, false, true},
     };
     for (const Case& c : cases) {
         system = {};
         if (c.windows7)
             system.SetWindows7();
-        MainForm& form = Start({{L"ShowDeskOnPick", L"0"}, {L"WarnDisableAutoPick", L"0"}});
+        profile.values.clear();
+        files.files.erase(kColours);
+        MainForm& form = Start({{L"ShowDeskOnPick", L"0"}});
+        while (timers.IsEnabled(TimerId::Anime))
+            form.OnTimer(TimerId::Anime); // the start's fade, if any, is over
         const TColor before = form.colorizer().LastAeroColor;
+        dialogs.shown.clear();
+        dialogs.outcome = TaskDialogOutcome{manual_color_warning::RememberManualColors, 0, false};
         form.MnuFromScreenClick();
         if (c.sampleFirst) {
             manual.pixel = 0x00010203;
@@ -304,9 +363,171 @@ TEST_F(MainFormManual, HowAPickEnds) {
         EXPECT_FALSE(manual.captured) << c.name;
         EXPECT_FALSE(manual.crossHair) << c.name;
         EXPECT_FALSE(manual.preview) << c.name;
-        EXPECT_EQ(LastWritten(), c.expectSample ? 0x00010203u : before) << c.name;
-        EXPECT_EQ(form.colorizer().LastAeroColor, c.expectSample ? 0x00010203u : before) << c.name;
+        const TColor now = c.taken ? 0x00010203u : before;
+        EXPECT_EQ(LastWritten(), now) << c.name;
+        EXPECT_EQ(form.colorizer().LastAeroColor, now) << c.name;
+        EXPECT_EQ(dialogs.shown.size(), c.chosen ? 1u : 0u) << c.name;
+        EXPECT_EQ(form.AppOptions().RememberCustomColors, c.chosen) << c.name;
+        EXPECT_EQ(form.CustomColorList.size(), c.chosen ? 1u : 0u) << c.name;
+        if (c.chosen) {
+            EXPECT_EQ(form.CustomColorList[0].hist.AeroColor, now) << c.name;
+        }
+        EXPECT_FALSE(form.bInWarning) << c.name;
     }
+}
+
+TEST_F(MainFormManual, NoPickOrColourDialogStartsWhileThePreviewCloses) {
+    MainForm& form = Start({{L"ShowDeskOnPick", L"0"}, {L"WarnDisableAutoPick", L"0"}});
+    manual.choice = Choice(kChosen);
+    int reentered = 0;
+    manual.whileClosingPreview = [&] {
+        // The tray's messages run while the preview's close is on the stack.
+        ++reentered;
+        EXPECT_TRUE(form.PickEnding());
+        form.MnuFromScreenClick();
+        form.MnuSelColorClick();
+        form.TrayDblClick();
+    };
+    form.MnuFromScreenClick();
+    form.PreviewClosing();
+    EXPECT_EQ(reentered, 1);
+    EXPECT_EQ(std::count(manual.calls.begin(), manual.calls.end(), "preview"), 1);
+    EXPECT_EQ(std::count(manual.calls.begin(), manual.calls.end(), "choose"), 0);
+    EXPECT_FALSE(form.bIsPicking);
+    EXPECT_FALSE(form.PickEnding());
+
+    // Once the close has returned, the next pick starts as usual.
+    manual.whileClosingPreview = nullptr;
+    form.MnuFromScreenClick();
+    EXPECT_TRUE(form.bIsPicking);
+    form.PickRightButton();
+}
+
+TEST_F(MainFormManual, NoPickStartsFromTheErrorBoxAtTheEndOfAPick) {
+    MainForm& form = Start({{L"ShowDeskOnPick", L"0"}});
+    dialogs.outcome = TaskDialogOutcome{manual_color_warning::ContinueAutomatic, 0, false};
+    profile.failWrites = true; // the settings saved after the warning fail
+    host.whileErrorShown = [&] { form.MnuFromScreenClick(); };
+    form.MnuFromScreenClick();
+    form.PickLeftButton();
+    ASSERT_EQ(host.errors.size(), 1u);
+    EXPECT_EQ(std::count(manual.calls.begin(), manual.calls.end(), "preview"), 1);
+    EXPECT_FALSE(form.bIsPicking);
+}
+
+TEST_F(MainFormManual, ADialogThatThrowsLeavesBothColourCommandsWorking) {
+    MainForm& form = Start({{L"ShowDeskOnPick", L"0"}});
+    manual.whileChoosing = [] { throw std::bad_alloc(); };
+    EXPECT_THROW(form.MnuSelColorClick(), std::bad_alloc);
+    EXPECT_FALSE(form.ColorDialogOpen());
+    EXPECT_TRUE(form.TrayMenu[TrayItem::MnuSelColor].enabled);
+    manual.whileChoosing = nullptr;
+    manual.choice = std::nullopt;
+    form.MnuSelColorClick();
+    EXPECT_EQ(std::count(manual.calls.begin(), manual.calls.end(), "choose"), 2) << "the dialog opens again";
+
+    dialogs.whileShown = [] { throw std::runtime_error("the warning failed"); };
+    EXPECT_THROW(form.WarnUserIfOnAutoSettings(), std::runtime_error);
+    EXPECT_FALSE(form.bInWarning);
+    form.MnuFromScreenClick();
+    EXPECT_TRUE(form.bIsPicking) << "a pick starts again";
+}
+
+TEST_F(MainFormManual, ExitFinishesWhenTheCloseHandlerThrows) {
+    MainForm& form = Start();
+    profile.failWrites = true;
+    host.whileErrorShown = [] { throw std::bad_alloc(); }; // even the report fails
+    form.Close1Click();
+    bool closed = false;
+    EXPECT_NO_THROW(closed = form.ExitIfDue());
+    EXPECT_TRUE(closed) << "the window must still be destroyed";
+    EXPECT_EQ(form.state(), MainForm::State::Closed);
+    EXPECT_EQ(host.reported.size(), 1u) << "the error is shown";
+    EXPECT_FALSE(form.ExitIfDue()) << "and the exit runs once";
+}
+
+TEST_F(MainFormManual, AWallpaperColourFoundBeforeACommandInThePumpIsNotApplied) {
+    system.SetWindows7(); // the wallpaper's colour fades in
+    struct Case {
+        const char* name;
+        std::function<void(MainForm&)> command; // run while the pump runs
+        bool applied;
+    };
+    const Case cases[] = {
+        {"nothing ran: it fades in", nullptr, true},
+        {"loop switched off", [](MainForm& f) { f.MenuEnabledClick(); }, false},
+        {"check mark cleared alone", [](MainForm& f) { f.SetMenuEnabledChecked(false); }, false},
+        {"source changed alone", [](MainForm& f) { f.AppOptions().Mode = 2; }, false},
+        {"source changed (options OK)",
+         [](MainForm& f) {
+             f.AppOptions().Mode = 1;
+             f.InitTimers();
+         },
+         false},
+        {"colour chosen",
+         [this](MainForm& f) {
+             manual.choice = Choice(kChosen);
+             f.MnuSelColorClick();
+         },
+         false},
+        {"pick started", [](MainForm& f) { f.MnuFromScreenClick(); }, false},
+    };
+    TColor stale = 0; // the new wallpaper's colour, as the first case shows it
+    for (const Case& c : cases) {
+        profile.values.clear(); // the loop switched off is saved
+        files.files[kWall].bytes = SolidBmp(0x10, 0x20, 0x30);
+        MainForm& form = Start({{L"WarnDisableAutoPick", L"0"}, {L"ShowDeskOnPick", L"0"}, kAverage, kAllPixels});
+        ASSERT_TRUE(form.MenuEnabledChecked()) << c.name;
+        while (timers.IsEnabled(TimerId::Anime))
+            form.OnTimer(TimerId::Anime);
+        const TColor first = form.colorizer().LastAeroColor;
+        // A new wallpaper; the pump inside its colour operation runs a command.
+        files.files[kWall].bytes = SolidBmp(0x90, 0x10, 0x10);
+        files.files[kWall].age += 2;
+        bool ran = false;
+        host.whileMessagesRun = [&] {
+            if (ran || !c.command)
+                return;
+            ran = true;
+            c.command(form);
+        };
+        form.TimerBackgroundTimer();
+        host.whileMessagesRun = nullptr;
+        EXPECT_EQ(timers.IsEnabled(TimerId::Anime), c.applied) << c.name;
+        if (c.applied) {
+            stale = form.colorizer().NewAeroColor;
+            EXPECT_EQ(stale, 0x00901010u) << c.name;
+            EXPECT_NE(first, stale) << c.name;
+        } else {
+            EXPECT_NE(form.colorizer().LastAeroColor, stale) << c.name;
+            EXPECT_NE(form.colorizer().NewAeroColor, stale) << c.name;
+        }
+        EXPECT_EQ(ran, c.command != nullptr) << c.name;
+        if (c.name == std::string("colour chosen")) {
+            EXPECT_EQ(LastWritten(), kChosen) << c.name;
+        }
+        // Leave no pick behind for the next case.
+        form.PickRightButton();
+    }
+}
+
+TEST_F(MainFormManual, AWallpaperChangedDuringAPickIsTakenOnceItEnds) {
+    system.SetWindows7();
+    MainForm& form = Start({{L"WarnDisableAutoPick", L"0"}, {L"ShowDeskOnPick", L"0"}, kAverage, kAllPixels});
+    while (timers.IsEnabled(TimerId::Anime))
+        form.OnTimer(TimerId::Anime);
+    const TColor before = form.colorizer().LastAeroColor;
+    form.MnuFromScreenClick();
+    files.files[kWall].bytes = SolidBmp(0x90, 0x10, 0x10);
+    files.files[kWall].age += 2;
+    form.TimerBackgroundTimer();
+    EXPECT_FALSE(timers.IsEnabled(TimerId::Anime)) << "no fade over the live colour";
+    EXPECT_TRUE(timers.IsEnabled(TimerId::Background)) << "the poll waits";
+    form.PickRightButton();
+    EXPECT_EQ(LastWritten(), before);
+    form.TimerBackgroundTimer();
+    EXPECT_TRUE(timers.IsEnabled(TimerId::Anime)) << "the new wallpaper's colour fades in after the pick";
+    EXPECT_EQ(form.colorizer().NewAeroColor, 0x00901010u);
 }
 
 TEST_F(MainFormManual, UnreadablePixelIsSkippedAndASecondPickIsRefused) {
@@ -349,15 +570,15 @@ TEST_F(MainFormManual, CancelledPickWithDisableOnPickLeavesTheLoopOffAndWarnsNot
     form.PickRightButton();
     EXPECT_FALSE(form.MenuEnabledChecked());
     EXPECT_TRUE(dialogs.shown.empty());
-    ASSERT_EQ(form.CustomColorList.size(), 1u) << "a cancel remembers the colour from before";
-    EXPECT_EQ(form.CustomColorList[0].hist.AeroColor, before);
+    EXPECT_TRUE(form.CustomColorList.empty()) << "a cancel remembers nothing";
+    EXPECT_EQ(LastWritten(), before);
 }
 
 TEST_F(MainFormManual, PickEndingWarnsWhileTheLoopRuns) {
     MainForm& form = Start({{L"ShowDeskOnPick", L"0"}});
     dialogs.outcome = TaskDialogOutcome{manual_color_warning::RememberManualColors, 0, false};
     form.MnuFromScreenClick();
-    form.PickRightButton();
+    form.PickLeftButton();
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(form.CustomColorList.size(), 1u) << "remembered after the warning switched remembering on";
 }
@@ -366,6 +587,8 @@ TEST_F(MainFormManual, ExitOrSessionEndDuringAPickGivesThePointerBackAndTheOldCo
     system.SetWindows7();
     for (const bool sessionEnd : {false, true}) {
         MainForm& form = Start({{L"ShowDeskOnPick", L"0"}, {L"WarnDisableAutoPick", L"0"}});
+        while (timers.IsEnabled(TimerId::Anime))
+            form.OnTimer(TimerId::Anime);
         const TColor before = form.colorizer().LastAeroColor;
         form.MnuFromScreenClick();
         manual.pixel = 0x00445566;

@@ -125,5 +125,21 @@ TEST(PixelColor, ReadsBlueGreenRedBytes) {
     EXPECT_EQ(PixelColor(bytes), 0x00283CC8u);
 }
 
+TEST(ContrastingTextColor, BlackOverLightWhiteOverDarkByTheChannelSum) {
+    struct Case {
+        TColor background, text;
+    };
+    const Case cases[] = {
+        {clWhite, clBlack},           {clBlack, clWhite},
+        {0x00808080, clWhite},        // 384: still dark
+        {0x00808081, clBlack},        // 385: light
+        {0x0000FFFF, clBlack},        // yellow
+        {0x00FF0000, clWhite},        // blue
+        {0xFF808080, clWhite},        // the top byte is not a channel
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ContrastingTextColor(c.background), c.text) << std::hex << c.background;
+}
+
 } // namespace
 } // namespace hg

@@ -38,6 +38,22 @@ private:
     HWND hwnd_ = nullptr;
 };
 
+// Runs this thread's messages until done() holds, at most for a few seconds.
+template <class Done> bool PumpUntil(Done done) {
+    const DWORD deadline = ::GetTickCount() + 5000;
+    while (!done()) {
+        if (static_cast<int>(::GetTickCount() - deadline) > 0)
+            return false;
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return true;
+}
+
 TEST(Win32ManualHost, CaptureEndsThePickAtOnceWhenReleasedOrNeverTaken) {
     Owner owner;
     ModalWindows modals;
@@ -96,11 +112,89 @@ TEST(Win32ManualHost, PreviewOwnsItsIconAndClosesFromInsideItsOwnClose) {
     ::DeleteObject(info.hbmMask);
     ::DeleteObject(info.hbmColor);
 
+    // Owned by the main window: no taskbar button of its own.
+    EXPECT_EQ(::GetWindow(preview, GW_OWNER), owner.hwnd());
+    EXPECT_FALSE(::GetWindowLongW(preview, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+
     host.SetPreviewColor(0x00336699);
     ::SendMessageW(preview, WM_CLOSE, 0, 0);
     EXPECT_EQ(closing, 1);
-    EXPECT_FALSE(::IsWindow(preview));
     EXPECT_FALSE(host.PreviewExists());
+    EXPECT_FALSE(::IsWindowVisible(preview)) << "gone from the screen at once";
+    EXPECT_TRUE(::IsWindow(preview)) << "destroyed from the message loop, not inside its own close";
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(preview); }));
+}
+
+TEST(Win32ManualHost, ANewPreviewInsideTheOldOnesCloseLeavesItAlive) {
+    Owner owner;
+    ModalWindows modals;
+    Win32ManualHost* self = nullptr;
+    HWND first = nullptr;
+    Win32ManualHost host({nullptr,
+                          [&] {
+                              self->ClosePreview();
+                              // Whatever runs inside the close (a dialog's message loop) must
+                              // neither destroy nor free the window whose handler is on the stack.
+                              MSG msg;
+                              while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+                                  ::DispatchMessageW(&msg);
+                              EXPECT_TRUE(::IsWindow(first)) << "destroyed inside its own close";
+                              self->ShowPreview(false, false);
+                              ::SendMessageW(first, WM_NULL, 0, 0);
+                          },
+                          nullptr});
+    self = &host;
+    host.Attach(owner.hwnd(), modals);
+    host.ShowPreview(false, false);
+    first = ::FindWindowW(L"TFrmColorPreview", nullptr);
+    ASSERT_NE(first, nullptr);
+    ::SendMessageW(first, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(host.PreviewExists()) << "the new one";
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(first); }));
+    host.ClosePreview();
+}
+
+// The labels' text pixels over a preview of this colour: how many are
+// darker and how many lighter than the background.
+struct LabelInk {
+    int darker = 0, lighter = 0;
+};
+LabelInk InkOver(TColor background) {
+    Owner owner;
+    ModalWindows modals;
+    Win32ManualHost host({nullptr, nullptr, nullptr});
+    host.Attach(owner.hwnd(), modals);
+    host.ShowPreview(false, true);
+    const HWND preview = ::FindWindowW(L"TFrmColorPreview", nullptr);
+    host.SetPreviewColor(background);
+    ::UpdateWindow(preview);
+    LabelInk ink;
+    const HDC dc = ::GetDC(preview);
+    RECT client{};
+    ::GetClientRect(preview, &client);
+    const int sum = GetRValue(background) + GetGValue(background) + GetBValue(background);
+    for (int y = 0; y < client.bottom; ++y)
+        for (int x = 0; x < client.right; ++x) {
+            const COLORREF pixel = ::GetPixel(dc, x, y);
+            const int s = GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel);
+            if (s < sum - 150)
+                ++ink.darker;
+            else if (s > sum + 150)
+                ++ink.lighter;
+        }
+    ::ReleaseDC(preview, dc);
+    host.ClosePreview();
+    PumpUntil([&] { return !::IsWindow(preview); });
+    return ink;
+}
+
+TEST(Win32ManualHost, PreviewLabelsStayReadableOverLightAndDarkColours) {
+    const LabelInk light = InkOver(0x00E0F0F0);
+    EXPECT_GT(light.darker, 50) << "dark text over a light colour";
+    EXPECT_EQ(light.lighter, 0);
+    const LabelInk dark = InkOver(0x00402010);
+    EXPECT_GT(dark.lighter, 50) << "light text over a dark colour";
+    EXPECT_EQ(dark.darker, 0);
 }
 
 } // namespace
