@@ -4,6 +4,7 @@
 // its text or print it.
 #include "about/win32/ModalDialog.h"
 #include "platform/ModalWindows.h"
+#include "platform/win32/Handles.h"
 
 #include <cstdint>
 #include <string>
@@ -72,7 +73,7 @@ private:
     std::wstring sAppName;
     TPosition position_;
     ModalWindows* modals_;
-    HMODULE richEditLibrary_ = nullptr;
+    UniqueModule richEditLibrary_; // holds the RICHEDIT50W class
     HFONT font_ = nullptr;
     HWND Memo = nullptr;
     HWND bok = nullptr;

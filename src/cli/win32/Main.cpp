@@ -3,6 +3,7 @@
 // TIFF pictures.
 #include "cli/HueglassColor.h"
 #include "color/win32/Win32Pictures.h"
+#include "platform/win32/EntryPoints.h"
 #include "platform/win32/Win32FileSystem.h"
 
 #include <windows.h>
@@ -41,6 +42,9 @@ void Write(DWORD which, FILE* stream, std::string_view text) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // DLLs from System32 only (the imaging component's, above all), never
+    // from the folder the tool was copied to.
+    hg::win32::RestrictDllSearchToSystem32();
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
         args.push_back(ToUtf8(argv[i]));

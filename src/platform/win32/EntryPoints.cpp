@@ -1,6 +1,6 @@
 #include "platform/win32/EntryPoints.h"
 
-#include "platform/win32/Handles.h"
+#include <array>
 
 namespace hg::win32 {
 
@@ -15,26 +15,92 @@ Fn Lookup(HMODULE module, LPCSTR name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
 }
 
+constexpr std::array<const wchar_t*, 7> kSystemDllNames{
+    L"dwmapi.dll", L"uxtheme.dll", L"shcore.dll", L"version.dll", L"msftedit.dll", L"urlmon.dll", L"wininet.dll",
+};
+
+// Whether LoadLibraryExW understands LOAD_LIBRARY_SEARCH_SYSTEM32: the same
+// update brought it and SetDefaultDllDirectories, which is how its presence
+// is documented to be told.
+bool SearchFlagsSupported() {
+    static const bool supported =
+        Lookup<BOOL(WINAPI*)(DWORD)>(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories") != nullptr;
+    return supported;
+}
+
 struct Libraries {
-    UniqueModule dwmapi{::LoadLibraryW(L"dwmapi.dll")};
-    UniqueModule uxtheme{::LoadLibraryW(L"uxtheme.dll")};
-    UniqueModule comctl32{::LoadLibraryW(L"comctl32.dll")};
-    UniqueModule shcore{::LoadLibraryW(L"shcore.dll")};
+    UniqueModule dwmapi = LoadSystemLibrary(SystemDll::Dwmapi);
+    UniqueModule uxtheme = LoadSystemLibrary(SystemDll::Uxtheme);
+    UniqueModule shcore = LoadSystemLibrary(SystemDll::Shcore);
+    UniqueModule version = LoadSystemLibrary(SystemDll::Version);
     EntryPoints points;
 
     Libraries() {
         points.GetColorizationParams = Lookup<GetColorizationParamsFn>(dwmapi.get(), MAKEINTRESOURCEA(127));
         points.SetColorizationParams = Lookup<SetColorizationParamsFn>(dwmapi.get(), MAKEINTRESOURCEA(131));
+        points.DwmIsCompositionEnabled = Lookup<DwmIsCompositionEnabledFn>(dwmapi.get(), "DwmIsCompositionEnabled");
+        points.DwmExtendFrameIntoClientArea =
+            Lookup<DwmExtendFrameIntoClientAreaFn>(dwmapi.get(), "DwmExtendFrameIntoClientArea");
         points.SetAccentColorPreference = Lookup<SetAccentColorPreferenceFn>(uxtheme.get(), MAKEINTRESOURCEA(122));
-        points.TaskDialogIndirect = Lookup<TaskDialogIndirectFn>(comctl32.get(), "TaskDialogIndirect");
+        points.IsAppThemed = Lookup<IsAppThemedFn>(uxtheme.get(), "IsAppThemed");
+        points.OpenThemeData = Lookup<OpenThemeDataFn>(uxtheme.get(), "OpenThemeData");
+        points.CloseThemeData = Lookup<CloseThemeDataFn>(uxtheme.get(), "CloseThemeData");
+        points.DrawThemeBackground = Lookup<DrawThemeBackgroundFn>(uxtheme.get(), "DrawThemeBackground");
+        points.GetThemeColor = Lookup<GetThemeColorFn>(uxtheme.get(), "GetThemeColor");
+        points.EnableThemeDialogTexture = Lookup<EnableThemeDialogTextureFn>(uxtheme.get(), "EnableThemeDialogTexture");
+        // comctl32 is imported (the manifest makes that import the version 6
+        // assembly), so it is only looked up here, never loaded: a load by
+        // full path would bypass the assembly and find version 5.
+        const HMODULE comctl32 = ::GetModuleHandleW(L"comctl32.dll");
+        points.TaskDialogIndirect = Lookup<TaskDialogIndirectFn>(comctl32, "TaskDialogIndirect");
+        points.LoadIconWithScaleDown = Lookup<LoadIconWithScaleDownFn>(comctl32, "LoadIconWithScaleDown");
         points.GetDpiForMonitor = Lookup<GetDpiForMonitorFn>(shcore.get(), "GetDpiForMonitor");
         points.SystemParametersInfoForDpi =
             Lookup<SystemParametersInfoForDpiFn>(::GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi");
-        points.LoadIconWithScaleDown = Lookup<LoadIconWithScaleDownFn>(comctl32.get(), "LoadIconWithScaleDown");
+        points.GetFileVersionInfoSizeW = Lookup<GetFileVersionInfoSizeWFn>(version.get(), "GetFileVersionInfoSizeW");
+        points.GetFileVersionInfoW = Lookup<GetFileVersionInfoWFn>(version.get(), "GetFileVersionInfoW");
+        points.VerQueryValueW = Lookup<VerQueryValueWFn>(version.get(), "VerQueryValueW");
     }
 };
 
 } // namespace
+
+void RestrictDllSearchToSystem32() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const auto setDefault =
+        Lookup<SetDefaultDllDirectoriesFn>(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
+    if (setDefault != nullptr && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32))
+        return;
+    // The old search order stays: at least the current folder (which may be
+    // any folder the user was in) is no longer part of it. The program's own
+    // loads go by full path (LoadSystemLibrary).
+    ::SetDllDirectoryW(L"");
+}
+
+std::span<const wchar_t* const> SystemDllNames() { return kSystemDllNames; }
+
+std::wstring SystemFilePath(const wchar_t* name) {
+    wchar_t folder[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return {};
+    std::wstring path(folder, length);
+    if (path.back() != L'\\')
+        path += L'\\';
+    return path + name;
+}
+
+UniqueModule LoadSystemLibrary(SystemDll dll) {
+    const wchar_t* const name = kSystemDllNames[static_cast<std::size_t>(dll)];
+    if (SearchFlagsSupported())
+        return UniqueModule(::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    // By full path; the library's own imports are then looked for in its
+    // folder (System32) first.
+    const std::wstring path = SystemFilePath(name);
+    if (path.empty())
+        return UniqueModule();
+    return UniqueModule(::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+}
 
 const EntryPoints& GetEntryPoints() {
     static const Libraries libraries;
