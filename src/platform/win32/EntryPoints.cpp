@@ -91,14 +91,19 @@ std::wstring SystemFilePath(const wchar_t* name) {
 }
 
 UniqueModule LoadSystemLibrary(SystemDll dll) {
-    const wchar_t* const name = kSystemDllNames[static_cast<std::size_t>(dll)];
-    if (SearchFlagsSupported())
-        return UniqueModule(::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-    // By full path; the library's own imports are then looked for in its
-    // folder (System32) first.
-    const std::wstring path = SystemFilePath(name);
+    // Always by full path, so that a module of the same name that something
+    // else loaded from elsewhere is never taken for the system's. The
+    // library's own imports come from System32 as well: by the search flag,
+    // or, where that is unknown, by starting their search in its folder.
+    const std::wstring path = SystemFilePath(kSystemDllNames[static_cast<std::size_t>(dll)]);
     if (path.empty())
         return UniqueModule();
+    if (SearchFlagsSupported()) {
+        if (HMODULE module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32))
+            return UniqueModule(module);
+        if (::GetLastError() != ERROR_INVALID_PARAMETER)
+            return UniqueModule();
+    }
     return UniqueModule(::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
 }
 

@@ -46,9 +46,9 @@ enum class SystemDll { Dwmapi, Uxtheme, Shcore, Version, Msftedit, Urlmon, Winin
 // under every name the program loads).
 std::span<const wchar_t* const> SystemDllNames();
 
-// Loads the DLL from System32 only: with LOAD_LIBRARY_SEARCH_SYSTEM32 where
-// the system supports it, otherwise by its full path in the system folder.
-// Empty when it is missing or cannot be loaded.
+// Loads the DLL from System32 only, by its full path there, and its imports
+// from System32 too (LOAD_LIBRARY_SEARCH_SYSTEM32 where the system supports
+// it). Empty when it is missing or cannot be loaded.
 UniqueModule LoadSystemLibrary(SystemDll dll);
 
 using GetColorizationParamsFn = HRESULT(WINAPI*)(TDwmColorizationParams*);
