@@ -1,5 +1,7 @@
 #include "e2e/E2e.h"
 
+#include "fakes/InstallDoubles.h"
+
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
@@ -35,7 +37,10 @@ fs::path BuiltFile(const wchar_t* name) {
 
 } // namespace
 
-TestFolder::TestFolder(bool withDwmDouble) {
+TestFolder::TestFolder() {
+    // Once per test program; a no-op when the set-up test has installed them.
+    static const std::wstring installed = fakes::InstallTestDoubles(fs::path(HUEGLASS_TESTBIN_DIR).wstring());
+    EXPECT_EQ(installed, L"") << "the test doubles could not be installed into System32";
     wchar_t temp[MAX_PATH + 1];
     ::GetTempPathW(MAX_PATH + 1, temp);
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -48,13 +53,14 @@ TestFolder::TestFolder(bool withDwmDouble) {
     fs::remove_all(path_, ec);
     fs::create_directories(path_);
     fs::copy_file(BuiltFile(L"Hueglass.exe"), exe(), fs::copy_options::overwrite_existing);
-    if (withDwmDouble && fs::exists(BuiltFile(L"dwmapi.dll")))
-        fs::copy_file(BuiltFile(L"dwmapi.dll"), path_ / L"dwmapi.dll", fs::copy_options::overwrite_existing);
 }
 
 void TestFolder::AddVersionDouble() {
+    wchar_t system[MAX_PATH];
+    ::GetSystemDirectoryW(system, MAX_PATH);
     ASSERT_TRUE(fs::exists(BuiltFile(L"version.dll")));
-    fs::copy_file(BuiltFile(L"version.dll"), path_ / L"version.dll", fs::copy_options::overwrite_existing);
+    ASSERT_EQ(ReadFileText(BuiltFile(L"version.dll")), ReadFileText(fs::path(system) / L"version.dll"))
+        << "the version.dll test double is not installed in System32";
 }
 
 TestFolder::~TestFolder() {
@@ -283,7 +289,7 @@ WineVersion::~WineVersion() { ::RegDeleteTreeW(HKEY_CURRENT_USER, kAppDefaults);
 
 OlderWindows::OlderWindows(const wchar_t* wineVersion, const wchar_t* kernelVersion)
     : version_(wineVersion), kernelVersion_(kernelVersion) {
-    // The version.dll beside the program, not Wine's own. Set for the program
+    // The version.dll double in System32, not Wine's own. Set for the program
     // in the registry (removed with the Windows version): measured under Wine
     // 8, WINEDLLOVERRIDES in the environment of a program started by another
     // Wine process reached dwmapi.dll (loaded at run time) but not
