@@ -80,6 +80,7 @@ App::App(const fs::path& exe, const std::vector<std::wstring>& environment) {
     for (const auto& variable : environment) {
         block += variable;
         block += L'\0';
+        SetOverrides(exe, variable);
     }
     block += L'\0';
 
@@ -92,6 +93,30 @@ App::App(const fs::path& exe, const std::vector<std::wstring>& environment) {
         ADD_FAILURE() << "cannot start " << exe.string() << ", error " << ::GetLastError();
 }
 
+void App::SetOverrides(const fs::path& exe, const std::wstring& variable) {
+    const std::wstring prefix = L"WINEDLLOVERRIDES=";
+    if (variable.rfind(prefix, 0) != 0)
+        return;
+    overridesKey_ = L"Software\\Wine\\AppDefaults\\" + exe.filename().wstring() + L"\\DllOverrides";
+    // "a,b=n,b;c=b": names, then the order in Wine's short letters.
+    std::wstringstream entries(variable.substr(prefix.size()));
+    for (std::wstring entry; std::getline(entries, entry, L';');) {
+        const std::size_t equals = entry.find(L'=');
+        if (equals == std::wstring::npos)
+            continue;
+        std::wstring order;
+        for (wchar_t letter : entry.substr(equals + 1))
+            if (letter == L'n' || letter == L'b')
+                order += std::wstring(order.empty() ? L"" : L",") + (letter == L'n' ? L"native" : L"builtin");
+        std::wstringstream names(entry.substr(0, equals));
+        for (std::wstring name; std::getline(names, name, L',');) {
+            ::RegSetKeyValueW(HKEY_CURRENT_USER, overridesKey_.c_str(), name.c_str(), REG_SZ, order.c_str(),
+                              static_cast<DWORD>((order.size() + 1) * sizeof(wchar_t)));
+            overridden_.push_back(name);
+        }
+    }
+}
+
 App::~App() {
     if (info_.hProcess) {
         if (Running()) {
@@ -101,6 +126,8 @@ App::~App() {
         ::CloseHandle(info_.hProcess);
         ::CloseHandle(info_.hThread);
     }
+    for (const std::wstring& name : overridden_)
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, overridesKey_.c_str(), name.c_str());
 }
 
 bool App::Running() {

@@ -50,6 +50,11 @@ private:
 class App {
 public:
     // Starts exe with the given extra environment variables ("NAME=value").
+    // DLL overrides given as WINEDLLOVERRIDES=... are also set for the
+    // program in the registry (AppDefaults\<exe>\DllOverrides) while it
+    // runs: a program started by another Wine process does not see them in
+    // its environment for every load, and the test doubles in System32 are
+    // chosen by them.
     App(const std::filesystem::path& exe, const std::vector<std::wstring>& environment = {});
     ~App(); // ends the process if it still runs
     App(const App&) = delete;
@@ -65,7 +70,11 @@ public:
     void Command(HWND main, WORD id);
 
 private:
+    void SetOverrides(const std::filesystem::path& exe, const std::wstring& variable);
+
     PROCESS_INFORMATION info_{};
+    std::wstring overridesKey_;
+    std::vector<std::wstring> overridden_;
 };
 
 // Top-level visible windows of a process with the given class ("#32770"

@@ -53,6 +53,18 @@ std::wstring InstallTestDoubles(const std::wstring& fromFolder) {
             return failed;
         }
     }
+    // Wine would give a program of its own (any .exe that is no Wine
+    // program) the file in System32, so the double, by default: the prefix's
+    // default is Wine's own DLL, and a test asks for the double per program.
+    for (const wchar_t* name : {L"dwmapi", L"version", L"urlmon"}) {
+        const wchar_t builtin[] = L"builtin";
+        if (const LSTATUS status = ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\DllOverrides", name, REG_SZ,
+                                                     builtin, sizeof(builtin));
+            status != ERROR_SUCCESS) {
+            ::SetLastError(static_cast<DWORD>(status));
+            return Error(L"cannot set the default DLL override of " + std::wstring(name));
+        }
+    }
     return {};
 }
 

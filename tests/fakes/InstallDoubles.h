@@ -1,10 +1,12 @@
 #pragma once
 // Installs the test doubles of system DLLs (dwmapi.dll, version.dll,
 // urlmon.dll) into the Wine prefix's System32, where the program loads its
-// DLLs from. Wine loads a double there only for a program whose DLL override
-// for that name says native (the tests set it per test: the variable
-// WINEDLLOVERRIDES, or HKCU\Software\Wine\AppDefaults\<program>\DllOverrides);
-// every other program of the prefix keeps Wine's own DLL.
+// DLLs from, and makes Wine's own DLL the prefix's default for those names
+// (HKCU\Software\Wine\DllOverrides: builtin). Wine then loads a double only
+// for a program whose DLL override for that name says native (the tests set
+// it per test: the variable WINEDLLOVERRIDES, or the key DllOverrides under
+// HKCU\Software\Wine\AppDefaults\<program>); every other program of the
+// prefix keeps Wine's own DLL.
 #include <string>
 
 namespace hg::fakes {
