@@ -27,8 +27,8 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
 // The test doubles of dwmapi.dll, version.dll and urlmon.dll are in the
 // prefix's System32 (installed once, see fakes/InstallDoubles.h), where the
 // program loads its DLLs from. The program gets a double only where its DLL
-// override says native: WINEDLLOVERRIDES=dwmapi=n,b in its environment for
-// the dwmapi.dll double, the registry (the key DllOverrides under
+// override says native: WINEDLLOVERRIDES=dwmapi=n,b given to App for the
+// dwmapi.dll double (App sets it in the registry too), the registry (the key DllOverrides under
 // HKCU\Software\Wine\AppDefaults\Hueglass.exe, as OlderWindows and the
 // About tests set it) for the others; otherwise it gets Wine's own.
 class TestFolder {
