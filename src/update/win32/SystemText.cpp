@@ -1,4 +1,4 @@
-#include "about/win32/SystemText.h"
+#include "update/win32/SystemText.h"
 
 #include "platform/win32/EntryPoints.h"
 #include "platform/win32/ErrorText.h"
