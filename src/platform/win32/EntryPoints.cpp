@@ -28,11 +28,23 @@ bool SearchFlagsSupported() {
     return supported;
 }
 
+// comctl32 as the manifest chooses it (version 6 from the side-by-side
+// store): the program imports it, so it is found loaded. Otherwise it is
+// loaded by name with the search limited to System32, as the side-by-side
+// redirection comes before any search; a load by full path would bypass that
+// redirection and find version 5. Without the search flag it is left alone.
+UniqueModule LoadCommonControls() {
+    if (::GetModuleHandleW(L"comctl32.dll") != nullptr || !SearchFlagsSupported())
+        return UniqueModule();
+    return UniqueModule(::LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+}
+
 struct Libraries {
     UniqueModule dwmapi = LoadSystemLibrary(SystemDll::Dwmapi);
     UniqueModule uxtheme = LoadSystemLibrary(SystemDll::Uxtheme);
     UniqueModule shcore = LoadSystemLibrary(SystemDll::Shcore);
     UniqueModule version = LoadSystemLibrary(SystemDll::Version);
+    UniqueModule comctl32 = LoadCommonControls();
     EntryPoints points;
 
     Libraries() {
@@ -48,12 +60,9 @@ struct Libraries {
         points.DrawThemeBackground = Lookup<DrawThemeBackgroundFn>(uxtheme.get(), "DrawThemeBackground");
         points.GetThemeColor = Lookup<GetThemeColorFn>(uxtheme.get(), "GetThemeColor");
         points.EnableThemeDialogTexture = Lookup<EnableThemeDialogTextureFn>(uxtheme.get(), "EnableThemeDialogTexture");
-        // comctl32 is imported (the manifest makes that import the version 6
-        // assembly), so it is only looked up here, never loaded: a load by
-        // full path would bypass the assembly and find version 5.
-        const HMODULE comctl32 = ::GetModuleHandleW(L"comctl32.dll");
-        points.TaskDialogIndirect = Lookup<TaskDialogIndirectFn>(comctl32, "TaskDialogIndirect");
-        points.LoadIconWithScaleDown = Lookup<LoadIconWithScaleDownFn>(comctl32, "LoadIconWithScaleDown");
+        const HMODULE commonControls = comctl32 ? comctl32.get() : ::GetModuleHandleW(L"comctl32.dll");
+        points.TaskDialogIndirect = Lookup<TaskDialogIndirectFn>(commonControls, "TaskDialogIndirect");
+        points.LoadIconWithScaleDown = Lookup<LoadIconWithScaleDownFn>(commonControls, "LoadIconWithScaleDown");
         points.GetDpiForMonitor = Lookup<GetDpiForMonitorFn>(shcore.get(), "GetDpiForMonitor");
         points.SystemParametersInfoForDpi =
             Lookup<SystemParametersInfoForDpiFn>(::GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi");
