@@ -46,7 +46,10 @@ measure() { # exe -> "process_ns wineserver_ns" over $seconds
 run() {
     local dir=$repo/build/bench-idle app app_server idle idle_server base base_server
     rm -rf "$dir" && mkdir -p "$dir"
-    cp "$repo/build/mingw/bin/Hueglass.exe" "$repo/build/mingw/testbin/dwmapi.dll" "$dir/"
+    cp "$repo/build/mingw/bin/Hueglass.exe" "$dir/"
+    # The dwmapi.dll test double into the prefix's System32 (the program
+    # loads it from there only).
+    /usr/lib/wine/wine64 "$repo/build/mingw/testbin/install_test_doubles.exe"
     cp "$repo/build/mingw/bench/idle_loop.exe" "$dir/"
     /usr/lib/wine/wineserver -p || true # may already run for this prefix
     # A full-HD wallpaper that stays unchanged.

@@ -18,13 +18,6 @@ constexpr WORD kExit = 1009;
 constexpr int kLabelDownload = 103, kLabelDownloadText = 104, kLabelLA = 108;
 constexpr int kMemo = 100, kCopyText = 102;
 
-fs::path BuiltDouble() {
-    for (const char* dir : {HUEGLASS_TESTBIN_DIR, HUEGLASS_BIN_DIR})
-        if (fs::exists(fs::path(dir) / L"urlmon.dll"))
-            return fs::path(dir) / L"urlmon.dll";
-    return fs::path(HUEGLASS_TESTBIN_DIR) / L"urlmon.dll";
-}
-
 fs::path TempFolder() {
     wchar_t temp[MAX_PATH + 1];
     ::GetTempPathW(MAX_PATH + 1, temp);
@@ -87,9 +80,9 @@ class About : public ProgramTest {
 protected:
     void SetUp() override {
         ProgramTest::SetUp();
-        // Wine prefers its own urlmon to one beside the program unless told.
+        // The double in System32 (TestFolder), chosen for the program by its
+        // override.
         urlmonOverride_.SetString(L"native,builtin");
-        fs::copy_file(BuiltDouble(), folder_.path() / L"urlmon.dll", fs::copy_options::overwrite_existing);
         tempBefore_ = TempFilesNamedTmp();
     }
     void TearDown() override {

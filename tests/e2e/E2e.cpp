@@ -1,5 +1,7 @@
 #include "e2e/E2e.h"
 
+#include "fakes/InstallDoubles.h"
+
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
@@ -35,7 +37,10 @@ fs::path BuiltFile(const wchar_t* name) {
 
 } // namespace
 
-TestFolder::TestFolder(bool withDwmDouble) {
+TestFolder::TestFolder() {
+    // Once per test program; a no-op when the set-up test has installed them.
+    static const std::wstring installed = fakes::InstallTestDoubles(fs::path(HUEGLASS_TESTBIN_DIR).wstring());
+    EXPECT_EQ(installed, L"") << "the test doubles could not be installed into System32";
     wchar_t temp[MAX_PATH + 1];
     ::GetTempPathW(MAX_PATH + 1, temp);
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -48,13 +53,14 @@ TestFolder::TestFolder(bool withDwmDouble) {
     fs::remove_all(path_, ec);
     fs::create_directories(path_);
     fs::copy_file(BuiltFile(L"Hueglass.exe"), exe(), fs::copy_options::overwrite_existing);
-    if (withDwmDouble && fs::exists(BuiltFile(L"dwmapi.dll")))
-        fs::copy_file(BuiltFile(L"dwmapi.dll"), path_ / L"dwmapi.dll", fs::copy_options::overwrite_existing);
 }
 
 void TestFolder::AddVersionDouble() {
+    wchar_t system[MAX_PATH];
+    ::GetSystemDirectoryW(system, MAX_PATH);
     ASSERT_TRUE(fs::exists(BuiltFile(L"version.dll")));
-    fs::copy_file(BuiltFile(L"version.dll"), path_ / L"version.dll", fs::copy_options::overwrite_existing);
+    ASSERT_EQ(ReadFileText(BuiltFile(L"version.dll")), ReadFileText(fs::path(system) / L"version.dll"))
+        << "the version.dll test double is not installed in System32";
 }
 
 TestFolder::~TestFolder() {
@@ -74,6 +80,7 @@ App::App(const fs::path& exe, const std::vector<std::wstring>& environment) {
     for (const auto& variable : environment) {
         block += variable;
         block += L'\0';
+        SetOverrides(exe, variable);
     }
     block += L'\0';
 
@@ -86,6 +93,30 @@ App::App(const fs::path& exe, const std::vector<std::wstring>& environment) {
         ADD_FAILURE() << "cannot start " << exe.string() << ", error " << ::GetLastError();
 }
 
+void App::SetOverrides(const fs::path& exe, const std::wstring& variable) {
+    const std::wstring prefix = L"WINEDLLOVERRIDES=";
+    if (variable.rfind(prefix, 0) != 0)
+        return;
+    overridesKey_ = L"Software\\Wine\\AppDefaults\\" + exe.filename().wstring() + L"\\DllOverrides";
+    // "a,b=n,b;c=b": names, then the order in Wine's short letters.
+    std::wstringstream entries(variable.substr(prefix.size()));
+    for (std::wstring entry; std::getline(entries, entry, L';');) {
+        const std::size_t equals = entry.find(L'=');
+        if (equals == std::wstring::npos)
+            continue;
+        std::wstring order;
+        for (wchar_t letter : entry.substr(equals + 1))
+            if (letter == L'n' || letter == L'b')
+                order += std::wstring(order.empty() ? L"" : L",") + (letter == L'n' ? L"native" : L"builtin");
+        std::wstringstream names(entry.substr(0, equals));
+        for (std::wstring name; std::getline(names, name, L',');) {
+            ::RegSetKeyValueW(HKEY_CURRENT_USER, overridesKey_.c_str(), name.c_str(), REG_SZ, order.c_str(),
+                              static_cast<DWORD>((order.size() + 1) * sizeof(wchar_t)));
+            overridden_.push_back(name);
+        }
+    }
+}
+
 App::~App() {
     if (info_.hProcess) {
         if (Running()) {
@@ -95,6 +126,8 @@ App::~App() {
         ::CloseHandle(info_.hProcess);
         ::CloseHandle(info_.hThread);
     }
+    for (const std::wstring& name : overridden_)
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, overridesKey_.c_str(), name.c_str());
 }
 
 bool App::Running() {
@@ -283,7 +316,7 @@ WineVersion::~WineVersion() { ::RegDeleteTreeW(HKEY_CURRENT_USER, kAppDefaults);
 
 OlderWindows::OlderWindows(const wchar_t* wineVersion, const wchar_t* kernelVersion)
     : version_(wineVersion), kernelVersion_(kernelVersion) {
-    // The version.dll beside the program, not Wine's own. Set for the program
+    // The version.dll double in System32, not Wine's own. Set for the program
     // in the registry (removed with the Windows version): measured under Wine
     // 8, WINEDLLOVERRIDES in the environment of a program started by another
     // Wine process reached dwmapi.dll (loaded at run time) but not

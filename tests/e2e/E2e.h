@@ -21,18 +21,25 @@ using namespace std::chrono_literals;
 // Polls the condition until it holds or the deadline passes.
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 20s);
 
-// A folder of its own for each test, holding a copy of Hueglass.exe (and the
-// test double of dwmapi.dll when asked), removed at the end.
+// A folder of its own for each test, holding a copy of Hueglass.exe and
+// nothing else, removed at the end.
+//
+// The test doubles of dwmapi.dll, version.dll and urlmon.dll are in the
+// prefix's System32 (installed once, see fakes/InstallDoubles.h), where the
+// program loads its DLLs from. The program gets a double only where its DLL
+// override says native: WINEDLLOVERRIDES=dwmapi=n,b given to App for the
+// dwmapi.dll double (App sets it in the registry too), the registry (the key DllOverrides under
+// HKCU\Software\Wine\AppDefaults\Hueglass.exe, as OlderWindows and the
+// About tests set it) for the others; otherwise it gets Wine's own.
 class TestFolder {
 public:
-    explicit TestFolder(bool withDwmDouble = true);
+    TestFolder();
     ~TestFolder();
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path exe() const { return path_ / L"Hueglass.exe"; }
-    // Puts the test double of version.dll beside the program: loaded as
-    // native (Wine's DllOverrides for Hueglass.exe in the registry, as
-    // OlderWindows sets it) and with HUEGLASS_KERNEL_VERSION=6.3, the program
-    // sees the kernel of Windows 8.1 (Wine's always reads 10.0).
+    // Checks that the test double of version.dll is in place: loaded as
+    // native (as OlderWindows sets it) and with HUEGLASS_KERNEL_VERSION=6.3,
+    // the program sees the kernel of Windows 8.1 (Wine's always reads 10.0).
     void AddVersionDouble();
 
 private:
@@ -43,6 +50,11 @@ private:
 class App {
 public:
     // Starts exe with the given extra environment variables ("NAME=value").
+    // DLL overrides given as WINEDLLOVERRIDES=... are also set for the
+    // program in the registry (AppDefaults\<exe>\DllOverrides) while it
+    // runs: a program started by another Wine process does not see them in
+    // its environment for every load, and the test doubles in System32 are
+    // chosen by them.
     App(const std::filesystem::path& exe, const std::vector<std::wstring>& environment = {});
     ~App(); // ends the process if it still runs
     App(const App&) = delete;
@@ -58,7 +70,11 @@ public:
     void Command(HWND main, WORD id);
 
 private:
+    void SetOverrides(const std::filesystem::path& exe, const std::wstring& variable);
+
     PROCESS_INFORMATION info_{};
+    std::wstring overridesKey_;
+    std::vector<std::wstring> overridden_;
 };
 
 // Top-level visible windows of a process with the given class ("#32770"

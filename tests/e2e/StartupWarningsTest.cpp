@@ -37,9 +37,10 @@ protected:
 
 class CompositionOff : public StartupWarnings {
 protected:
-    // Windows 7 under Wine reports composition off (Wine's own dwmapi).
+    // Windows 7 under Wine reports composition off (Wine's own dwmapi: the
+    // program is started without the double's override).
     WineVersion version_{L"win7"};
-    TestFolder folder_{false};
+    TestFolder folder_;
 };
 
 TEST_F(CompositionOff, CancelEndsTheProgramWithoutWritingAndTheNextStartIsNotBlocked) {

@@ -1,5 +1,6 @@
 #include "about/win32/ShowLicense.h"
 
+#include "platform/win32/EntryPoints.h"
 #include "platform/win32/Placement.h"
 #include "platform/win32/SystemDialog.h"
 
@@ -116,8 +117,6 @@ TFrmLicense::~TFrmLicense() {
         ::DestroyMenu(PopupMenu1);
     if (font_ != nullptr)
         ::DeleteObject(font_);
-    if (richEditLibrary_ != nullptr)
-        ::FreeLibrary(richEditLibrary_);
 }
 
 void TFrmLicense::OnInit() {
@@ -125,7 +124,7 @@ void TFrmLicense::OnInit() {
     font_ = MakeFont(L"Tahoma", 11, 96, ppi);
     SetClientSize(Px(405), Px(394));
 
-    richEditLibrary_ = ::LoadLibraryW(L"Msftedit.dll");
+    richEditLibrary_ = LoadSystemLibrary(SystemDll::Msftedit);
     Memo = AddControl(MSFTEDIT_CLASS, L"",
                       WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL, Px(6),
                       Px(6), Px(391), Px(350), IdMemo, font_);

@@ -5,6 +5,7 @@
 #include "about/License.h"
 #include "about/win32/ModalDialog.h"
 #include "platform/ModalWindows.h"
+#include "platform/win32/Handles.h"
 
 #include <cstdint>
 #include <string>
@@ -80,7 +81,7 @@ private:
     std::wstring sAppName;
     TPosition position_;
     ModalWindows* modals_;
-    HMODULE richEditLibrary_ = nullptr;
+    UniqueModule richEditLibrary_; // holds the RICHEDIT50W class
     HFONT font_ = nullptr;
     HWND Memo = nullptr;
     HWND bok = nullptr;

@@ -10,6 +10,9 @@
 #include <span>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before any DLL is loaded: from now on DLLs come from System32 only,
+    // never from the program's folder, where anything could have put one.
+    hg::win32::RestrictDllSearchToSystem32();
     // The colorization entry points are looked up before anything else and
     // stay loaded until the process ends.
     hg::win32::GetEntryPoints();

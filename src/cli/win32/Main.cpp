@@ -4,6 +4,7 @@
 #include "cli/HueglassColor.h"
 #include "cli/Wtf8.h"
 #include "color/win32/Win32Pictures.h"
+#include "platform/win32/EntryPoints.h"
 #include "platform/win32/Win32FileSystem.h"
 
 #include <windows.h>
@@ -34,6 +35,9 @@ void Write(DWORD which, FILE* stream, std::string_view text) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // DLLs from System32 only (the imaging component's, above all), never
+    // from the folder the tool was copied to.
+    hg::win32::RestrictDllSearchToSystem32();
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         // WTF-8, so that a name with an unpaired surrogate still names its file.

@@ -101,8 +101,13 @@ PictureResult DecodeWithImagingComponent(PictureKind kind, std::span<const std::
         return PictureResult::Fail(HrText("the picture cannot be read", hr));
     if (const std::string tooLarge = CheckPictureSize(width, height); !tooLarge.empty())
         return PictureResult::Fail(tooLarge);
-    ComPtr<IWICBitmapSource> converted;
-    if (FAILED(hr = ::WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, frame.get(), converted.put())))
+    // The converter comes from the factory, as WICConvertBitmapSource would
+    // make it: the imaging library is then loaded only by COM, from the full
+    // path the registry gives, never as an import of the program.
+    ComPtr<IWICFormatConverter> converted;
+    if (FAILED(hr = factory->CreateFormatConverter(converted.put())) ||
+        FAILED(hr = converted->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
+                                          nullptr, 0.0, WICBitmapPaletteTypeCustom)))
         return PictureResult::Fail(HrText("the picture's pixel format cannot be converted", hr));
     auto bitmap = Bitmap24::Allocate(static_cast<int>(width), static_cast<int>(height));
     std::unique_ptr<BYTE[]> row(new (std::nothrow) BYTE[std::size_t{width} * 4]);

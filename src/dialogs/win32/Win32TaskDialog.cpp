@@ -447,7 +447,7 @@ private:
             const SelectedObject selected(memory.get(), glyph_.get());
             // The bottom-left pixel's colour is the transparent colour.
             const COLORREF transparent = ::GetPixel(memory.get(), 0, 15);
-            ::TransparentBlt(dc, r.left + item.GlyphMargin + shift, r.top + (r.bottom - r.top - glyphSize) / 2 + shift,
+            ::GdiTransparentBlt(dc, r.left + item.GlyphMargin + shift, r.top + (r.bottom - r.top - glyphSize) / 2 + shift,
                              glyphSize, glyphSize, memory.get(), 0, 0, 16, 16, transparent);
             textLeft += glyphSize + item.GlyphSpacing;
         }

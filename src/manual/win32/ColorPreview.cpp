@@ -1,6 +1,7 @@
 #include "manual/win32/ColorPreview.h"
 
 #include "platform/ScopeExit.h"
+#include "platform/win32/EntryPoints.h"
 #include "platform/win32/Placement.h"
 
 namespace hg::win32 {
@@ -20,22 +21,13 @@ struct Label {
 };
 constexpr Label kLabels[] = {{6, 5, L"Left click confirm color"}, {5, 29, L"Right click cancel color pick"}};
 
-struct Margins {
-    int left, right, top, bottom;
-};
-using DwmExtendFrameFn = HRESULT(WINAPI*)(HWND, const Margins*);
-
 // The glass reaches 500 pixels in from the right and bottom edges: the whole
 // client area. Without desktop composition nothing changes.
 void ExtendGlass(HWND window, bool on) {
-    const HMODULE dwmapi = ::GetModuleHandleW(L"dwmapi.dll");
-    if (dwmapi == nullptr)
-        return;
-    const auto extend =
-        reinterpret_cast<DwmExtendFrameFn>(reinterpret_cast<void*>(::GetProcAddress(dwmapi, "DwmExtendFrameIntoClientArea")));
+    const auto extend = GetEntryPoints().DwmExtendFrameIntoClientArea;
     if (extend == nullptr)
         return;
-    const Margins margins = on ? Margins{0, 500, 0, 500} : Margins{0, 0, 0, 0};
+    const DwmMargins margins = on ? DwmMargins{0, 500, 0, 500} : DwmMargins{0, 0, 0, 0};
     extend(window, &margins);
 }
 

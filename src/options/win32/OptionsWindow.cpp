@@ -2,6 +2,7 @@
 
 #include "dialogs/win32/Win32TaskDialog.h"
 #include "platform/SpinValue.h"
+#include "platform/win32/EntryPoints.h"
 #include "platform/win32/ErrorBoundary.h"
 #include "platform/win32/Placement.h"
 
@@ -287,7 +288,8 @@ void TFrmOptions::CreateControls() {
     for (HWND& page : pages_) {
         page = ::CreateDialogIndirectParamW(instance, reinterpret_cast<const DLGTEMPLATE*>(pageTemplate.data()),
                                             dialog_, PageProc, 0);
-        ::EnableThemeDialogTexture(page, ETDT_ENABLETAB);
+        if (const auto enableTexture = GetEntryPoints().EnableThemeDialogTexture)
+            enableTexture(page, ETDT_ENABLETAB);
     }
     tabs_ =
         ::CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, tabsRect.left,

@@ -1,5 +1,6 @@
 #include "platform/win32/Win32SystemInfo.h"
 
+#include "platform/win32/EntryPoints.h"
 #include "platform/win32/Handles.h"
 
 #include <windows.h>
@@ -25,30 +26,31 @@ OsVersion Win32SystemInfo::Version() {
 }
 
 bool Win32SystemInfo::KernelVersionIs10OrHigher() {
+    const EntryPoints& entry = GetEntryPoints();
+    if (!entry.GetFileVersionInfoSizeW || !entry.GetFileVersionInfoW || !entry.VerQueryValueW)
+        return false;
+    // By full path: the version of the system's kernel32, not of a file of
+    // that name wherever the search would look first.
+    const std::wstring kernel32 = SystemFilePath(L"kernel32.dll");
     DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(L"kernel32.dll", &ignored);
+    const DWORD size = kernel32.empty() ? 0 : entry.GetFileVersionInfoSizeW(kernel32.c_str(), &ignored);
     if (size == 0)
         return false;
     std::vector<std::byte> data(size);
-    if (!::GetFileVersionInfoW(L"kernel32.dll", 0, size, data.data()))
+    if (!entry.GetFileVersionInfoW(kernel32.c_str(), 0, size, data.data()))
         return false;
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
-    if (!::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || fixed == nullptr ||
+    if (!entry.VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || fixed == nullptr ||
         length < sizeof(VS_FIXEDFILEINFO))
         return false;
     return HIWORD(fixed->dwProductVersionMS) >= 10;
 }
 
 bool Win32SystemInfo::CompositionEnabled() {
-    // Loaded and released for each test: composition can be switched while
-    // the program runs, and the library may be missing.
-    using IsEnabledFn = HRESULT(WINAPI*)(BOOL*);
-    const UniqueModule dwmapi(::LoadLibraryW(L"dwmapi.dll"));
-    if (!dwmapi)
-        return false;
-    const auto isEnabled = reinterpret_cast<IsEnabledFn>(
-        reinterpret_cast<void*>(::GetProcAddress(dwmapi.get(), "DwmIsCompositionEnabled")));
+    // Asked on each call: composition can be switched while the program
+    // runs. The library may be missing.
+    const auto isEnabled = GetEntryPoints().DwmIsCompositionEnabled;
     BOOL enabled = FALSE;
     return isEnabled != nullptr && isEnabled(&enabled) == S_OK && enabled != FALSE;
 }

@@ -51,20 +51,28 @@ private:
     HWND owner_;
 };
 
-// The menu theme, when menus are drawn themed.
+// The menu theme, when menus are drawn themed (never without the theme
+// library's functions).
 class Theme {
 public:
-    Theme(HWND window, const wchar_t* classes)
-        : theme_(!ClassicMenus() && ::IsAppThemed() ? ::OpenThemeData(window, classes) : nullptr) {}
+    Theme(HWND window, const wchar_t* classes) : theme_(Open(window, classes)) {}
     ~Theme() {
         if (theme_)
-            ::CloseThemeData(theme_);
+            GetEntryPoints().CloseThemeData(theme_);
     }
     Theme(const Theme&) = delete;
     Theme& operator=(const Theme&) = delete;
     HTHEME get() const { return theme_; }
 
 private:
+    static HTHEME Open(HWND window, const wchar_t* classes) {
+        const EntryPoints& entry = GetEntryPoints();
+        if (ClassicMenus() || !entry.IsAppThemed || !entry.OpenThemeData || !entry.CloseThemeData ||
+            !entry.DrawThemeBackground || !entry.GetThemeColor || !entry.IsAppThemed())
+            return nullptr;
+        return entry.OpenThemeData(window, classes);
+    }
+
     HTHEME theme_;
 };
 
@@ -355,11 +363,12 @@ void Win32Tray::DrawItem(const DRAWITEMSTRUCT& item) {
     COLORREF textColour;
     const Theme theme(owner_, L"MENU");
     if (theme.get()) {
-        ::DrawThemeBackground(theme.get(), dc, MENU_POPUPBACKGROUND, 0, &box, nullptr);
+        const EntryPoints& entry = GetEntryPoints();
+        entry.DrawThemeBackground(theme.get(), dc, MENU_POPUPBACKGROUND, 0, &box, nullptr);
         const int state = selected ? (grayed ? MPI_DISABLEDHOT : MPI_HOT) : (grayed ? MPI_DISABLED : MPI_NORMAL);
         if (selected)
-            ::DrawThemeBackground(theme.get(), dc, MENU_POPUPITEM, state, &box, nullptr);
-        if (FAILED(::GetThemeColor(theme.get(), MENU_POPUPITEM, state, TMT_TEXTCOLOR, &textColour)))
+            entry.DrawThemeBackground(theme.get(), dc, MENU_POPUPITEM, state, &box, nullptr);
+        if (FAILED(entry.GetThemeColor(theme.get(), MENU_POPUPITEM, state, TMT_TEXTCOLOR, &textColour)))
             textColour = ::GetSysColor(grayed ? COLOR_GRAYTEXT : COLOR_MENUTEXT);
     } else {
         BOOL flat = FALSE;

@@ -1,5 +1,6 @@
 #include "update/win32/SystemText.h"
 
+#include "platform/win32/EntryPoints.h"
 #include "platform/win32/ErrorText.h"
 #include "platform/win32/Handles.h"
 #include "platform/SystemInfo.h"
@@ -12,14 +13,17 @@
 namespace hg::win32 {
 
 std::wstring FileVersionString(const std::wstring& fileName) {
+    const EntryPoints& entry = GetEntryPoints();
+    if (!entry.GetFileVersionInfoSizeW || !entry.GetFileVersionInfoW || !entry.VerQueryValueW)
+        return FileVersionErrorText(ERROR_PROC_NOT_FOUND, ErrorText(ERROR_PROC_NOT_FOUND));
     DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(fileName.c_str(), &ignored);
+    const DWORD size = entry.GetFileVersionInfoSizeW(fileName.c_str(), &ignored);
     if (size == 0) {
         const DWORD code = ::GetLastError();
         return FileVersionErrorText(code, ErrorText(code));
     }
     std::vector<std::byte> data(size);
-    if (!::GetFileVersionInfoW(fileName.c_str(), 0, size, data.data())) {
+    if (!entry.GetFileVersionInfoW(fileName.c_str(), 0, size, data.data())) {
         const DWORD code = ::GetLastError();
         return FileVersionErrorText(code, ErrorText(code));
     }
@@ -27,7 +31,7 @@ std::wstring FileVersionString(const std::wstring& fileName) {
     // a damaged resource gives no version rather than bytes from beyond it.
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
-    if (!::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || fixed == nullptr ||
+    if (!entry.VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || fixed == nullptr ||
         length < sizeof(VS_FIXEDFILEINFO) || fixed->dwSignature != 0xFEEF04BD)
         return {};
     const auto* begin = reinterpret_cast<const std::byte*>(fixed);

@@ -1,6 +1,7 @@
 #include "update/win32/Win32UpdateTransport.h"
 
 #include "update/win32/SystemText.h"
+#include "platform/win32/EntryPoints.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32FileSystem.h"
 
@@ -36,13 +37,13 @@ bool Win32UpdateTransport::Download(const std::wstring& address, const std::wstr
     const ComScope com;
     // The libraries are loaded on the worker, where they are used: a
     // missing or broken one is a failed check, never a failed start.
-    if (const UniqueModule wininet(::LoadLibraryW(L"wininet.dll")); wininet) {
+    if (const UniqueModule wininet = LoadSystemLibrary(SystemDll::Wininet); wininet) {
         using DeleteUrlCacheEntryFn = BOOL(WINAPI*)(const wchar_t*);
         if (const auto deleteEntry = reinterpret_cast<DeleteUrlCacheEntryFn>(
                 reinterpret_cast<void*>(::GetProcAddress(wininet.get(), "DeleteUrlCacheEntryW"))))
             deleteEntry(address.c_str()); // nothing cached is no failure
     }
-    const UniqueModule urlmon(::LoadLibraryW(L"urlmon.dll"));
+    const UniqueModule urlmon = LoadSystemLibrary(SystemDll::Urlmon);
     if (!urlmon)
         return false;
     using URLDownloadToFileFn = HRESULT(WINAPI*)(void*, const wchar_t*, const wchar_t*, DWORD, void*);

@@ -1,13 +1,15 @@
-// A test double of version.dll. Placed beside a program and loaded with
-// WINEDLLOVERRIDES=version=n,b, it lets a test choose the Windows version
-// that kernel32.dll's version resource reports (Wine's always reads 10.0):
+// A test double of version.dll. Installed in System32 (tests/fakes/
+// InstallDoubles.h) and loaded with version=native,builtin among the
+// program's DLL overrides, it lets a test choose the Windows version that
+// kernel32.dll's version resource reports (Wine's always reads 10.0):
 //
 // - HUEGLASS_KERNEL_VERSION="major.minor[.build[.revision]]" (e.g. 6.1.7601)
 //   replaces the file and product version of the fixed part of kernel32.dll's
 //   version resource, as GetFileVersionInfo* (W and A, Ex or not) return it.
 //   Read on every call; unset or malformed, nothing is changed.
-// - Every call is otherwise passed to the system's version.dll, loaded from
-//   the system folder, so every other file reads as it really is.
+// - Every call is otherwise passed to the system's version.dll, kept in the
+//   system folder as "hueglass-system-version.dll" by the installation, so
+//   every other file reads as it really is.
 // - HueglassVersionDouble (by name) returns 1: proof that the double was
 //   loaded.
 #include <windows.h>
@@ -23,7 +25,7 @@ HMODULE SystemLibrary() {
         const UINT length = ::GetSystemDirectoryW(path, MAX_PATH);
         if (length == 0 || length >= MAX_PATH)
             return static_cast<HMODULE>(nullptr);
-        std::wcscat(path, L"\\version.dll");
+        std::wcscat(path, L"\\hueglass-system-version.dll");
         return ::LoadLibraryW(path);
     }();
     return library;
