@@ -42,7 +42,8 @@ common=(
   -DCMAKE_C_FLAGS="$prefix_maps" -DCMAKE_CXX_FLAGS="$prefix_maps"
   -DCMAKE_TOOLCHAIN_FILE="$toolchain"
   -DCMAKE_BUILD_TYPE=Release
-  # -O2, not -O3: smaller, and the decoders' hot loops are SIMD code anyway.
+  # -O2, not -O3: smaller, and the decoders' hot loops are SIMD code anyway
+  # (libpng and GoogleTest take it; libjpeg-turbo raises its own to -O3).
   -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG"
   -DCMAKE_INSTALL_PREFIX="$prefix"
   -DCMAKE_PREFIX_PATH="$prefix" -Wno-dev --no-warn-unused-cli
