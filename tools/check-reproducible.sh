@@ -20,7 +20,7 @@ cd "$repo"
 
 version=$(sed -n 's/^project(Hueglass VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 files=(bin/Hueglass.exe src/cli/hueglass-color.exe
-       "package/Hueglass-$version-portable.zip" "package/Hueglass-$version-setup.exe")
+       "package/Hueglass-$version-portable.zip" "package/Hueglass-$version-setup.exe" package/SHA256SUMS)
 deps=$(realpath "${HUEGLASS_MINGW_DEPS:-$repo/.deps/mingw}")
 # One date for both builds, the commit's (a copy of the tree is no git clone).
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
@@ -60,6 +60,9 @@ compare() { # build folder A, build folder B
 
 case $mode in
 --against-build)
+    # The packages of build/mingw dated like the second build's (a commit
+    # since they were made changes the date).
+    cmake --build build/mingw --target packages >/dev/null
     for file in "${files[@]}"; do
         [ -f "build/mingw/$file" ] || { echo "build/mingw/$file is missing: build the mingw preset first" >&2; exit 2; }
     done
