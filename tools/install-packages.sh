@@ -14,6 +14,8 @@ packages=(
   wine64 wine xvfb xauth x11-utils imagemagick
   dpkg-dev
   nsis
+  # Real mouse clicks and keys for the tests of the program's windows.
+  xdotool
   # Writing the zip, and validating the winget and Scoop manifests.
   python3 python3-yaml python3-jsonschema
 )

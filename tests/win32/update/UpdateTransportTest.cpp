@@ -3,7 +3,7 @@
 #include "update/BmGetNewVer.h"
 #include "update/win32/Win32UpdateTransport.h"
 
-#include "about/win32/SystemText.h"
+#include "update/win32/SystemText.h"
 #include "fakes/dialogs/FakeTaskDialogHost.h"
 
 #include <winsock2.h>
