@@ -16,8 +16,10 @@ packages=(
   nsis
   # Real mouse clicks and keys for the tests of the program's windows.
   xdotool
+  # hueglass-color --sheet: the test draws the sheet and checks it is XML
+  librsvg2-bin python3
   # Writing the zip, and validating the winget and Scoop manifests.
-  python3 python3-yaml python3-jsonschema
+  python3-yaml python3-jsonschema
 )
 
 missing=()
