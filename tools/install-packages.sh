@@ -18,6 +18,8 @@ packages=(
   xdotool
   # hueglass-color --sheet: the test draws the sheet and checks it is XML
   librsvg2-bin python3
+  # Writing the zip, and validating the winget and Scoop manifests.
+  python3-yaml python3-jsonschema
 )
 
 missing=()

@@ -23,8 +23,8 @@ render() { # name [extra sizes]
         rsvg-convert -w "$size" -h "$size" -f png -o "$png" "$images/$name.svg"
         files+=("$png")
     done
-    # ICO entries up to 64 px as 32-bit bitmaps with alpha, larger ones as PNG.
-    convert "${files[@]}" "$images/$name.ico"
+    # Every ICO entry a PNG (the sizes as rendered, compressed).
+    python3 "$repo/tools/png-icon.py" "$images/$name.ico" "${files[@]}"
 }
 
 command -v rsvg-convert >/dev/null || { echo "rsvg-convert missing (apt-get install librsvg2-bin)" >&2; exit 1; }

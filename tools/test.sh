@@ -20,6 +20,10 @@ cmake --build --preset mingw
 status=0
 ctest --preset native || status=1
 
+# Reproducible packages: the same tree built once more in another folder,
+# without ccache, must give the same programs, zip and setup.
+bash tools/check-reproducible.sh --against-build || status=1
+
 # Each fuzz target for a short, fixed time on its seed corpus.
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz

@@ -204,6 +204,47 @@ TEST_F(Installer, SilentInstallPlacesFilesShortcutRunValueAndUninstallEntryAndSt
     EXPECT_TRUE(WaitFor([&] { return TrayIconCount() == iconsBefore + 1; })) << "no tray icon";
 }
 
+// The value of "  Key: " in a generated winget manifest (one line).
+std::wstring WingetSwitch(const std::string& manifest, const std::string& key) {
+    const std::string marker = "\n  " + key + ": ";
+    const std::size_t at = manifest.find(marker);
+    if (at == std::string::npos)
+        return {};
+    const std::size_t start = at + marker.size();
+    const std::string value = manifest.substr(start, manifest.find('\n', start) - start);
+    return std::wstring(value.begin(), value.end());
+}
+
+// What winget runs: the manifest's silent switch and its folder switch with
+// <INSTALLPATH> filled in; for removal, the uninstall entry's
+// QuietUninstallString.
+TEST_F(Installer, TheWingetManifestsSwitchesInstallSilentlyIntoTheFolderGivenAndItsQuietUninstallRemovesIt) {
+    const std::string manifest = ReadFileText(kPackageDir / L"winget" / L"Brenmoor.Hueglass.installer.yaml");
+    const std::wstring silent = WingetSwitch(manifest, "Silent");
+    std::wstring location = WingetSwitch(manifest, "InstallLocation");
+    const std::size_t token = location.find(L"<INSTALLPATH>");
+    ASSERT_FALSE(silent.empty());
+    ASSERT_NE(token, std::wstring::npos) << fs::path(location).string();
+    const fs::path folder = KnownFolder(FOLDERID_LocalAppData) / L"Winget Apps" / L"Hueglass";
+    std::error_code ec;
+    fs::remove_all(folder.parent_path(), ec);
+    location.replace(token, 13, folder.wstring());
+
+    Install(silent + L" " + location);
+    EXPECT_TRUE(fs::exists(folder / L"Hueglass.exe"));
+    EXPECT_FALSE(fs::exists(InstalledExe())) << "installed into the default folder instead";
+    EXPECT_EQ(RegString(kUninstallKey, L"InstallLocation"), folder.wstring());
+    EXPECT_FALSE(HueglassProcessExists()) << "a silent install started Hueglass unasked";
+
+    const std::wstring quiet = RegString(kUninstallKey, L"QuietUninstallString").value_or(L"");
+    const std::wstring uninstaller = L"\"" + (folder / L"Uninstall.exe").wstring() + L"\"";
+    ASSERT_EQ(quiet.substr(0, uninstaller.size()), uninstaller);
+    EXPECT_EQ(RunToEnd(folder / L"Uninstall.exe", quiet.substr(uninstaller.size() + 1)), 0u);
+    EXPECT_TRUE(WaitFor([] { return !UninstallEntryExists(); }, 60s)) << "the quiet uninstall did not finish";
+    EXPECT_TRUE(WaitFor([&] { return !fs::exists(folder); })) << "the program folder remains";
+    fs::remove_all(folder.parent_path(), ec);
+}
+
 TEST_F(Installer, StartAtSignInFollowsTheLastChoice) {
     Install();
     ASSERT_TRUE(RegString(kRunKey, L"Hueglass"));
