@@ -14,6 +14,10 @@ packages=(
   wine64 wine xvfb xauth x11-utils imagemagick
   dpkg-dev
   nsis
+  # Real mouse clicks and keys for the tests of the program's windows.
+  xdotool
+  # hueglass-color --sheet: the test draws the sheet and checks it is XML
+  librsvg2-bin python3
 )
 
 missing=()

@@ -4,8 +4,10 @@
 // bare library decode into a full bitmap, into one reused row buffer, and for
 // sequential JPEG a decode that skips to just the rows the predominant colour
 // reads.
+#include "cli/ColorReport.h"
 #include "color/Decoders.h"
 #include "color/ImageColor.h"
+#include "color/Thumbnail.h"
 #include "color/Wallpaper.h"
 #include "platform/StdFileSystem.h"
 
@@ -273,6 +275,46 @@ void LoadAndColor(benchmark::State& state, const fs::path& path, int mode) {
     }
 }
 
+// hueglass-color --json: the same load and colour, with the explanation
+// gathered on the way and written out.
+void LoadAndExplain(benchmark::State& state, const fs::path& path, int mode) {
+    hg::StdFileSystem files;
+    for (auto _ : state) {
+        hg::PictureColorRows rows({mode, false});
+        const std::string error = hg::LoadWallpaperRows(files, path, rows);
+        if (!error.empty()) {
+            state.SkipWithError(error.c_str());
+            break;
+        }
+        hg::ColorExplanation why;
+        benchmark::DoNotOptimize(rows.Color(&why));
+        benchmark::DoNotOptimize(hg::JsonLine(path.string(), why, hg::NameBytes::Posix));
+    }
+}
+
+// hueglass-color --sheet: one decode for the colour and the thumbnail (made
+// from the rows as they arrive), the thumbnail encoded as PNG, the SVG.
+void LoadAndSheet(benchmark::State& state, const fs::path& path, int mode) {
+    hg::StdFileSystem files;
+    for (auto _ : state) {
+        hg::PictureColorRows rows({mode, false});
+        if (mode != hg::ColorModePredominant)
+            rows.AlsoSumMidTones();
+        hg::ThumbnailRows thumbnail(hg::SheetThumbnailWidth, hg::SheetThumbnailHeight);
+        hg::BothRows both(rows, thumbnail);
+        const std::string error = hg::LoadWallpaperRows(files, path, both);
+        if (!error.empty() || !thumbnail.Complete()) {
+            state.SkipWithError(error.empty() ? "no thumbnail" : error.c_str());
+            break;
+        }
+        hg::ColorExplanation why;
+        rows.Color(&why);
+        const std::vector<std::uint8_t> png = hg::EncodePng(thumbnail.Picture()->View());
+        benchmark::DoNotOptimize(
+            hg::ColorSheet(path.string(), why, std::string_view(reinterpret_cast<const char*>(png.data()), png.size())));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -300,6 +342,15 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("Wallpaper/" + name + "/load_average").c_str(),
                                      [path](benchmark::State& s) { LoadAndColor(s, path, hg::ColorModeAverage); })
             ->Unit(benchmark::kMillisecond);
+        for (const auto& [mode, label] : {std::pair{hg::ColorModePredominant, "predominant"},
+                                          std::pair{hg::ColorModeAverage, "average"}}) {
+            benchmark::RegisterBenchmark(("Wallpaper/" + name + "/json_" + label).c_str(),
+                                         [path, mode](benchmark::State& s) { LoadAndExplain(s, path, mode); })
+                ->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark(("Wallpaper/" + name + "/sheet_" + label).c_str(),
+                                         [path, mode](benchmark::State& s) { LoadAndSheet(s, path, mode); })
+                ->Unit(benchmark::kMillisecond);
+        }
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

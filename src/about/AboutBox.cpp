@@ -1,6 +1,6 @@
 #include "about/AboutBox.h"
 
-#include "about/VersionText.h"
+#include "update/VersionText.h"
 
 namespace hg {
 

@@ -4,7 +4,7 @@
 // window of class "TFrmHueglassMain" owns one and forwards to it.
 #include "about/AboutHost.h"
 #include "app/MainHost.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "app/Timers.h"
 #include "color/ActiveWindow.h"
 #include "color/Bitmap.h"

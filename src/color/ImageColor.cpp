@@ -14,14 +14,15 @@ namespace hg {
 namespace {
 
 // Hue bands in the order a colour is tested against them; hue on 0..254.
-struct HueBand {
+struct HueBandRule {
     int minSaturation;
     bool (*holds)(int hue);
 };
 
-enum Band { Red, OrangeYellow, Green, Blue, Violet, Magenta, BandCount };
+constexpr int BandCount = HueBandCount;
+using enum HueBand;
 
-constexpr std::array<HueBand, BandCount> Bands = {{
+constexpr std::array<HueBandRule, BandCount> Bands = {{
     {101, [](int h) { return h <= 15 || h >= 241; }},
     {200, [](int h) { return h >= 16 && h <= 50; }},
     {51, [](int h) { return h >= 51 && h <= 127; }},
@@ -33,15 +34,10 @@ constexpr std::array<HueBand, BandCount> Bands = {{
 // The first pass looks for a band with a moderate variety of shades, the
 // second takes any band with a member; the two differ in the order of
 // orange-yellow and blue.
-constexpr std::array<Band, BandCount> FirstPass = {Red, OrangeYellow, Blue, Green, Violet, Magenta};
-constexpr std::array<Band, BandCount> SecondPass = {Red, Blue, OrangeYellow, Green, Violet, Magenta};
+constexpr std::array<HueBand, BandCount> FirstPass = {Red, OrangeYellow, Blue, Green, Violet, Magenta};
+constexpr std::array<HueBand, BandCount> SecondPass = {Red, Blue, OrangeYellow, Green, Violet, Magenta};
 
-struct BandTally {
-    int count = 0;
-    TColor best = 0; // darkest member of lightness 76 or more; 0 = none
-    int bestLightness = 255;
-    TColor fallback = 0; // last member, in key order, that did not become best
-};
+constexpr std::size_t Index(HueBand band) { return static_cast<std::size_t>(band); }
 
 // Every step-th pixel of a row, from column 0.
 void SampleRow(const std::uint8_t* row, int width, int step, std::vector<TColor>& colors) {
@@ -49,24 +45,45 @@ void SampleRow(const std::uint8_t* row, int width, int step, std::vector<TColor>
         colors.push_back(PixelColor(row + static_cast<std::ptrdiff_t>(x) * 3));
 }
 
-// The vote of the hue bands over the sampled colours (at least one).
-TColor VoteOfSamples(std::vector<TColor>& colors) {
+// Notes which rule chose and returns the colour it chose.
+TColor Chosen(PredominantExplanation* why, ColorRule rule, const HueBand* band, TColor color) {
+    if (why) {
+        why->rule = rule;
+        why->hasBand = band != nullptr;
+        if (band)
+            why->band = *band;
+        why->color = color;
+    }
+    return color;
+}
+
+// The vote of the hue bands over the sampled colours (at least one). With
+// `why`, each step is recorded on the way.
+TColor VoteOfSamples(std::vector<TColor>& colors, PredominantExplanation* why) {
     // The distinct sampled colours in ascending order. Ascending colour value
     // is ascending colour-key order, since the keys have a fixed length.
     std::sort(colors.begin(), colors.end());
     colors.erase(std::unique(colors.begin(), colors.end()), colors.end());
 
-    std::array<BandTally, BandCount> tally{};
+    std::array<BandVote, BandCount> tally{};
+    if (why)
+        why->distinct.reserve(colors.size());
     for (const TColor c : colors) {
         const THslScaled hsl = ColorToHslScaled(c);
-        if (hsl.L <= 64 || hsl.L >= 170)
+        if (hsl.L <= 64 || hsl.L >= 170) {
+            if (why)
+                why->distinct.push_back({c, hsl, Red, hsl.L <= 64 ? SampleFate::TooDark : SampleFate::TooLight});
             continue;
-        int band = 0;
-        while (!Bands[static_cast<std::size_t>(band)].holds(hsl.H))
+        }
+        std::size_t band = 0;
+        while (!Bands[band].holds(hsl.H))
             ++band;
-        if (hsl.S < Bands[static_cast<std::size_t>(band)].minSaturation)
-            continue; // not tried against another band
-        BandTally& t = tally[static_cast<std::size_t>(band)];
+        const bool member = hsl.S >= Bands[band].minSaturation; // a pale colour is not tried against another band
+        if (why)
+            why->distinct.push_back({c, hsl, static_cast<HueBand>(band), member ? SampleFate::Counted : SampleFate::TooPale});
+        if (!member)
+            continue;
+        BandVote& t = tally[band];
         ++t.count;
         // Equality admitted: among equally dark colours the largest value wins.
         if (hsl.L <= t.bestLightness && hsl.L >= 76) {
@@ -77,17 +94,29 @@ TColor VoteOfSamples(std::vector<TColor>& colors) {
         }
     }
     // Black is never a band member, so 0 means "nothing recorded".
-    for (BandTally& t : tally)
+    for (BandVote& t : tally)
         if (t.best == 0)
             t.best = t.fallback;
+    if (why)
+        why->bands = tally;
 
-    for (const Band b : FirstPass)
-        if (tally[b].count >= 3 && tally[b].count <= 34)
-            return tally[b].best;
-    for (const Band b : SecondPass)
-        if (tally[b].count >= 1)
-            return tally[b].best;
-    return colors[colors.size() / 2];
+    for (const HueBand& b : FirstPass)
+        if (tally[Index(b)].count >= 3 && tally[Index(b)].count <= 34)
+            return Chosen(why, ColorRule::FirstPass, &b, tally[Index(b)].best);
+    for (const HueBand& b : SecondPass)
+        if (tally[Index(b)].count >= 1)
+            return Chosen(why, ColorRule::SecondPass, &b, tally[Index(b)].best);
+    return Chosen(why, ColorRule::MiddleColor, nullptr, colors[colors.size() / 2]);
+}
+
+// The grid of a vote: its spacing and the samples in it, before the vote sorts them.
+void NoteGrid(PredominantExplanation* why, int width, int height, int step, const std::vector<TColor>& samples) {
+    if (!why)
+        return;
+    why->step = step;
+    why->columns = (width + step - 1) / step;
+    why->rows = (height + step - 1) / step;
+    why->samples = samples;
 }
 
 // Exactly the number of grid samples, so that rows are sampled without
@@ -252,13 +281,20 @@ TColor AverageColor(const BitmapView& image, bool ignoreDarkLight) {
 namespace {
 
 // The rounded mean of the sums, darkened when it is too light.
-TColor MeanColor(const ChannelSums& sums) {
+TColor MeanColor(const ChannelSums& sums, AverageExplanation* why = nullptr) {
     const double n = static_cast<double>(sums.count);
     const auto mean = [n](std::uint64_t sum) { return static_cast<TColor>(std::nearbyint(static_cast<double>(sum) / n)); };
     const TColor color = mean(sums.red) | mean(sums.green) << 8 | mean(sums.blue) << 16;
-    if (RedOf(color) + GreenOf(color) + BlueOf(color) > 384)
-        return DarkenColor(color, 20);
-    return color;
+    const bool tooLight = RedOf(color) + GreenOf(color) + BlueOf(color) > 384;
+    const TColor result = tooLight ? DarkenColor(color, 20) : color;
+    if (why) {
+        why->pixels = sums.count;
+        why->sumRed = sums.red, why->sumGreen = sums.green, why->sumBlue = sums.blue;
+        why->mean = color;
+        why->darkened = tooLight;
+        why->color = result;
+    }
+    return result;
 }
 
 void Add(ChannelSums& to, const ChannelSums& more) {
@@ -267,15 +303,16 @@ void Add(ChannelSums& to, const ChannelSums& more) {
 
 } // namespace
 
-TColor PredominantColor(const BitmapView& image, int step) {
+TColor PredominantColor(const BitmapView& image, int step, PredominantExplanation* why) {
     if (image.width < 1 || image.height < 1)
-        return clWhite;
+        return Chosen(why, ColorRule::TooNarrow, nullptr, clWhite);
     step = std::max(step, 1);
     std::vector<TColor> colors;
     colors.reserve(SampleCount(image.width, image.height, step));
     for (int y = 0; y < image.height; y += step)
         SampleRow(image.Row(y), image.width, step, colors);
-    return VoteOfSamples(colors);
+    NoteGrid(why, image.width, image.height, step, colors);
+    return VoteOfSamples(colors, why);
 }
 
 TColor detail::AverageColorWith(const BitmapView& image, bool ignoreDarkLight, AverageKernel kernel) {
@@ -360,23 +397,59 @@ void PictureColorRows::Pixels(const std::uint8_t* pixels, int count) {
     ChannelSums sums;
     SumAll(row, sums);
     Add(all_, sums);
-    if (request_.IgnoreDarkLigthColors) {
+    if (sumMidTones_) {
         SumMidTones(row, sums, detail::AverageKernel::Automatic);
         Add(filtered_, sums);
     }
 }
 
-TColor PictureColorRows::Color() const {
+TColor PictureColorRows::Color(ColorExplanation* why) const {
+    if (why) {
+        *why = {};
+        why->width = width_, why->height = height_;
+        why->predominant = request_.nColorMode == ColorModePredominant;
+    }
     if (request_.nColorMode == ColorModePredominant) {
+        PredominantExplanation* vote = why ? &why->vote : nullptr;
         if (samples_.empty())
-            return clWhite; // under 16 pixels wide
+            return Chosen(vote, ColorRule::TooNarrow, nullptr, clWhite); // under 16 pixels wide
+        NoteGrid(vote, width_, height_, step_, samples_);
         std::vector<TColor> colors = samples_;
-        return VoteOfSamples(colors);
+        return VoteOfSamples(colors, vote);
+    }
+    AverageExplanation* average = why ? &why->average : nullptr;
+    if (average) {
+        average->filter = request_.IgnoreDarkLigthColors;
+        average->total = all_.count;
+        average->color = clBlack;
     }
     if (all_.count == 0)
         return clBlack;
+    if (!request_.IgnoreDarkLigthColors) {
+        const TColor color = MeanColor(all_, average);
+        if (average && sumMidTones_) {
+            average->hasOther = true;
+            average->otherColor = MeanColor(filtered_.count > 0 ? filtered_ : all_);
+            average->otherExcluded = all_.count - filtered_.count;
+        }
+        return color;
+    }
     // With nothing left after the filter, the whole picture still has a mean.
-    return MeanColor(filtered_.count > 0 ? filtered_ : all_);
+    const TColor color = MeanColor(filtered_.count > 0 ? filtered_ : all_, average);
+    if (average) {
+        average->excluded = all_.count - filtered_.count;
+        average->unfilteredFallback = filtered_.count == 0;
+        average->hasOther = true;
+        average->otherColor = MeanColor(all_);
+        average->otherExcluded = average->excluded;
+    }
+    return color;
+}
+
+std::string_view HueBandName(HueBand band) {
+    constexpr std::array<std::string_view, BandCount> Names = {"red",  "orange-yellow", "green",
+                                                               "blue", "violet",        "magenta"};
+    return Names[Index(band)];
 }
 
 } // namespace hg

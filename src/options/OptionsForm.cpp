@@ -122,8 +122,10 @@ void OptionsForm::FormCreate() {
     spinMax_ = monitors;
     if (windows8_ && monitors > 1) {
         at(C::CkMainMonWin81).checked = options.DualMonWallSlideUseMon >= 0;
+        // The stored monitor as it is, even one not present now (a laptop
+        // away from its dock): shown is what OK keeps.
         if (options.DualMonWallSlideUseMon >= 0)
-            spinValue_ = std::clamp<std::int64_t>(std::int64_t{options.DualMonWallSlideUseMon} + 1, kSpinMin, spinMax_);
+            spinValue_ = std::int64_t{options.DualMonWallSlideUseMon} + 1;
     } else {
         at(C::CkMainMonWin81).visible = false;
         at(C::SpinMon).visible = false;
@@ -255,10 +257,12 @@ void OptionsForm::SetIconStyleItem(int item) {
     EnableApply();
 }
 
-void OptionsForm::SetSpinValue(std::int64_t value) {
+void OptionsForm::SetSpinValue(std::optional<std::int64_t> value) {
     if (value == spinValue_)
         return;
-    spinValue_ = value;
+    spinEdited_ = true;
+    if (value)
+        spinValue_ = *value;
     EnableApply();
 }
 
@@ -323,9 +327,11 @@ bool OptionsForm::BtnOkClick(bool apply) {
     options.ShowPreviewWindow = Checked(C::CheckShowPreviewWindow);
     options.nColorMode = Checked(C::RadioPredominant) ? 1 : 0;
     if ((*this)[C::CkMainMonWin81].visible) {
-        // OK pressed with Enter may come before the spin control limited
-        // what was typed into it.
-        spinValue_ = std::clamp<std::int64_t>(spinValue_, kSpinMin, spinMax_);
+        // What the user typed is limited to the monitors present (OK pressed
+        // with Enter comes before the spin control limits it); a stored
+        // monitor the user left alone is kept.
+        if (spinEdited_)
+            spinValue_ = std::clamp<std::int64_t>(spinValue_, kSpinMin, spinMax_);
         options.DualMonWallSlideUseMon = Checked(C::CkMainMonWin81) ? static_cast<std::int32_t>(spinValue_ - 1) : -1;
     }
     if (!Checked(C::ChkMoreColors) && options.ColorizeSysColors)

@@ -4,7 +4,7 @@
 // back, and the live preview of intensity and transparency. The Windows side
 // (options/win32/OptionsWindow.h) creates the controls, pushes the user's
 // changes in through the handlers below and shows the state it reads back.
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "color/Color.h"
 #include "dialogs/MsgBox.h"
 #include "platform/Registry.h"
@@ -133,8 +133,10 @@ public:
     void SetTransTracker(int position);
     void SetDoubleClickItem(int item);
     void SetIconStyleItem(int item);
-    // The monitor number as the spin control reads it.
-    void SetSpinValue(std::int64_t value);
+    // The user changed the monitor number's text: the number it reads as,
+    // or nullopt while it is no number (the spin control replaces such a
+    // text only when it is read).
+    void SetSpinValue(std::optional<std::int64_t> value);
     // "Reactivate warning dialogs".
     void LabelDownloadLinkClick();
 
@@ -188,6 +190,9 @@ private:
     int iconStyle_ = -1;
     std::int64_t spinValue_ = kSpinMin;
     std::int64_t spinMax_ = 99;
+    // The user changed the monitor number; until then OK keeps the stored
+    // monitor, even one that is not present now.
+    bool spinEdited_ = false;
     bool spinReadOnly_ = false;
     bool previewed_ = false; // the frames show a trial intensity or transparency
     std::optional<int> outerHeight96_;

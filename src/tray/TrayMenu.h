@@ -2,7 +2,7 @@
 // The tray icon's popup menu as data: items, captions, images and states.
 // The Windows side builds the real menu from it each time it opens, so the
 // model is the only place these states live.
-#include "app/Commands.h"
+#include "tray/Commands.h"
 
 #include <array>
 #include <cstdint>

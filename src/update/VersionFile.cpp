@@ -1,6 +1,6 @@
 #include "update/VersionFile.h"
 
-#include "about/VersionText.h"
+#include "update/VersionText.h"
 
 namespace hg {
 

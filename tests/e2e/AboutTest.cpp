@@ -141,6 +141,19 @@ TEST_F(About, OpensFromTheMenuWithTheVersionAndClosesWithEsc) {
     EXPECT_NE(std::find(texts.begin(), texts.end(), L"Version 2.01 SR1 (64-bit)"), texts.end());
     EXPECT_NE(DownloadLabel(box).find(L"Check for updates"), std::wstring::npos) << DownloadLabel(box);
     ScreenshotIfAsked(L"about-start.bmp");
+    // Beside the tray: Wine's taskbar shows nothing, which counts as one at
+    // the bottom, so the box sits 20 pixels in from the work area's right
+    // and bottom edges.
+    RECT taskbar{};
+    const HWND shell = ::FindWindowW(L"Shell_TrayWnd", nullptr);
+    ASSERT_TRUE(shell == nullptr || (::GetWindowRect(shell, &taskbar) && ::IsRectEmpty(&taskbar)));
+    RECT work{}, outer{};
+    ASSERT_TRUE(::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+    EXPECT_TRUE(WaitFor([&] {
+        ::GetWindowRect(box, &outer);
+        return outer.right == work.right - 20 && outer.bottom == work.bottom - 20;
+    })) << "the box is at " << outer.left << "," << outer.top << "-" << outer.right << "," << outer.bottom
+        << " in a work area ending at " << work.right << "," << work.bottom;
 
     PressEscape(::GetDlgItem(box, IDOK));
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(box); })) << "Esc did not close the About box";

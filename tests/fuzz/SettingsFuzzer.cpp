@@ -3,7 +3,7 @@
 // number that reads back the same from its decimal and hexadecimal forms,
 // and the record read from any file is written and read back unchanged.
 #include "FuzzChecks.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "fakes/platform/FakePorts.h"
 
 #include <charconv>

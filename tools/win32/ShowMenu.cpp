@@ -3,7 +3,7 @@
 // that shows both (WIDTHxHEIGHT+X+Y, for a screenshot). With --exit it ends
 // the program through its "Exit" command instead and waits for it to end.
 // Exit status 0 on success; 1 with a message when something never appeared.
-#include "app/Commands.h"
+#include "tray/Commands.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #include "about/win32/AboutWindow.h"
 
 #include "about/License.h"
-#include "about/win32/SystemText.h"
+#include "update/win32/SystemText.h"
 #include "platform/win32/Placement.h"
 #include "platform/win32/Win32SystemInfo.h"
 #include "resource.h"

@@ -1,5 +1,5 @@
 // Process entry: one running copy; a second start signals the first and ends.
-#include "app/Commands.h"
+#include "tray/Commands.h"
 #include "app/win32/MainWindow.h"
 #include "app/win32/MutexUtils.h"
 #include "platform/win32/EntryPoints.h"

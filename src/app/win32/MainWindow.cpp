@@ -1,6 +1,6 @@
 #include "app/win32/MainWindow.h"
 
-#include "app/Commands.h"
+#include "tray/Commands.h"
 #include "dialogs/win32/Win32TaskDialog.h"
 #include "platform/win32/ErrorBoundary.h"
 #include "platform/win32/SystemDialog.h"

@@ -2,6 +2,7 @@
 // sharing while a picture is read) and its readers for icons, metafiles and
 // TIFF pictures.
 #include "cli/HueglassColor.h"
+#include "cli/Wtf8.h"
 #include "color/win32/Win32Pictures.h"
 #include "platform/win32/Win32FileSystem.h"
 
@@ -9,18 +10,10 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
-
-std::string ToUtf8(const wchar_t* text) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1)
-        return {};
-    std::string result(static_cast<std::size_t>(size - 1), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, result.data(), size, nullptr, nullptr);
-    return result;
-}
 
 // Text goes to a console as UTF-16 (any code page shows it right) and to a
 // file or pipe as UTF-8.
@@ -42,8 +35,11 @@ void Write(DWORD which, FILE* stream, std::string_view text) {
 
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i)
-        args.push_back(ToUtf8(argv[i]));
+    for (int i = 1; i < argc; ++i) {
+        // WTF-8, so that a name with an unpaired surrogate still names its file.
+        const std::wstring_view arg(argv[i]);
+        args.push_back(hg::Wtf8FromWide(std::u16string(arg.begin(), arg.end())));
+    }
     hg::win32::Win32FileSystem files;
     hg::win32::Win32Pictures pictures;
     const hg::ToolOutput output{

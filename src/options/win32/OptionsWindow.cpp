@@ -39,12 +39,23 @@ std::vector<DWORD> DialogTemplate(DWORD style) {
     return buffer;
 }
 
+std::wstring TextOf(HWND window) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+bool KeyDown(int key) { return (::GetKeyState(key) & 0x8000) != 0; }
+
 std::optional<C> ControlOfId(int id) {
     const int index = id - OptionsControlId(C::CheckDisabled);
     if (index < 0 || index >= static_cast<int>(C::Count))
         return std::nullopt;
     return static_cast<C>(index);
 }
+
+// The dialog whose keys the message filter looks at; one is open at a time.
+TFrmOptions* g_keyboardDialog = nullptr;
 } // namespace
 
 TFrmOptions::TFrmOptions(std::function<HWND()> owner) : owner_(std::move(owner)) {}
@@ -71,9 +82,18 @@ int TFrmOptions::ShowModal(OptionsForm& form) {
     boldFont_ = ::CreateFontW(fontHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                               CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, face);
     const std::vector<DWORD> dialogTemplate = DialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
+    // The dialog's modal loop hands each message to this thread's message
+    // filter before the dialog manager sees it: the page keys are ours.
+    filled_ = false;
+    TFrmOptions* const outerKeyboardDialog = g_keyboardDialog;
+    g_keyboardDialog = this;
+    const HHOOK filter = ::SetWindowsHookExW(WH_MSGFILTER, MessageFilter, nullptr, ::GetCurrentThreadId());
     const INT_PTR result = ::DialogBoxIndirectParamW(
         ::GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()),
         owner_ ? owner_() : nullptr, DialogProc, reinterpret_cast<LPARAM>(this));
+    if (filter != nullptr)
+        ::UnhookWindowsHookEx(filter);
+    g_keyboardDialog = outerKeyboardDialog;
     // Forgotten on every path, so the next "&Settings..." opens a new one.
     dialog_ = nullptr;
     tabs_ = nullptr;
@@ -123,6 +143,43 @@ INT_PTR CALLBACK TFrmOptions::DialogProc(HWND hwnd, UINT message, WPARAM wParam,
     if (self == nullptr || self->form_ == nullptr)
         return FALSE;
     return Guarded([&] { return self->HandleMessage(message, wParam, lParam); }, INT_PTR{FALSE});
+}
+
+LRESULT CALLBACK TFrmOptions::MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == MSGF_DIALOGBOX && g_keyboardDialog != nullptr && lParam != 0) {
+        const MSG& msg = *reinterpret_cast<const MSG*>(lParam);
+        if (Guarded([&] { return g_keyboardDialog->SwitchPageByKey(msg); }, false))
+            return TRUE; // handled: the dialog manager does not see it
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+bool TFrmOptions::SwitchPageByKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || dialog_ == nullptr || tabs_ == nullptr)
+        return false;
+    if (msg.hwnd != dialog_ && !::IsChild(dialog_, msg.hwnd))
+        return false; // a message box the dialog shows has keys of its own
+    if (!KeyDown(VK_CONTROL) || KeyDown(VK_MENU))
+        return false;
+    int step = 0;
+    if (msg.wParam == VK_TAB)
+        step = KeyDown(VK_SHIFT) ? -1 : 1;
+    else if (msg.wParam == VK_NEXT)
+        step = 1;
+    else if (msg.wParam == VK_PRIOR)
+        step = -1;
+    else
+        return false;
+    const int current = static_cast<int>(::SendMessageW(tabs_, TCM_GETCURSEL, 0, 0));
+    const int next = ((current < 0 ? 0 : current) + step + PageCount) % PageCount;
+    const HWND focus = ::GetFocus();
+    const bool inPage = current >= 0 && current < PageCount && focus != nullptr && ::IsChild(pages_[current], focus);
+    ShowPage(next);
+    // The focus follows into the new page, unless it is on the tab strip.
+    if (inPage)
+        if (HWND first = ::GetNextDlgTabItem(pages_[next], nullptr, FALSE))
+            ::SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+    return true;
 }
 
 INT_PTR CALLBACK TFrmOptions::PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -296,10 +353,14 @@ void TFrmOptions::CreateControls() {
                    id(C::CheckShowDeskOnPick), 8, 131, font_);
     AddTextControl(wallpaper, WC_BUTTONW, L"Show a preview window when picking a color from the desktop", kCheckBox,
                    id(C::CheckShowPreviewWindow), 8, 163, font_);
-    AddTextControl(wallpaper, WC_BUTTONW, L"In a Slideshow, consider only wallpaper from monitor:", kCheckBox,
-                   id(C::CkMainMonWin81), 8, 194, font_);
+    HWND monitorBox = AddTextControl(wallpaper, WC_BUTTONW, L"In a Slideshow, consider only wallpaper from monitor:",
+                                     kCheckBox, id(C::CkMainMonWin81), 8, 194, font_);
+    // The number follows the box's caption where a wider font needs more
+    // room than the design's: a box reaching under the number would take
+    // the clicks meant for it.
+    const int spinLeft = std::max(396, DesignRight(monitorBox) + 4);
     spinMon_ = std::make_unique<TWinSpinEdit>();
-    if (spinMon_->Create(wallpaper, id(C::SpinMon), Scale(396), Scale(189), Scale(44), Scale(30))) {
+    if (spinMon_->Create(wallpaper, id(C::SpinMon), Scale(spinLeft), Scale(189), Scale(44), Scale(30))) {
         controls_[static_cast<std::size_t>(C::SpinMon)] = spinMon_->hwnd();
         ::SendMessageW(spinMon_->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         spinMon_->SetMinValue(OptionsForm::kSpinMin);
@@ -332,6 +393,10 @@ void TFrmOptions::CreateControls() {
     AddControl(dialog_, WC_BUTTONW, L"&OK", button | BS_DEFPUSHBUTTON, IDOK, 208, buttonTop, 93, 29, font_);
     AddControl(dialog_, WC_BUTTONW, L"&Cancel", button, IDCANCEL, 308, buttonTop, 93, 29, font_);
     AddControl(dialog_, WC_BUTTONW, L"&Apply", button, id(C::BtnApply), 408, buttonTop, 93, 29, font_);
+    // The tab strip last in the tab order, as in a property sheet: Tab from
+    // it enters the page, Shift+Tab from the page's first control returns
+    // to it. (Still below the pages, which it must not paint over.)
+    ::SetWindowPos(tabs_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     WidenToFit();
 }
 
@@ -385,9 +450,14 @@ void TFrmOptions::ShowPage(int page) {
         ::ShowWindow(pages_[i], i == page ? SW_SHOW : SW_HIDE);
 }
 
-void TFrmOptions::Sync() {
+void TFrmOptions::Sync(HWND source) {
     syncing_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{syncing_};
     const OptionsForm& form = *form_;
+    const bool initial = source == nullptr && !filled_;
     for (int i = 0; i < static_cast<int>(C::Count); ++i) {
         const C control = static_cast<C>(i);
         HWND window = Control(control);
@@ -396,76 +466,113 @@ void TFrmOptions::Sync() {
         const OptionsControlState& state = form[control];
         ::ShowWindow(window, state.visible ? SW_SHOWNA : SW_HIDE);
         ::EnableWindow(window, state.enabled ? TRUE : FALSE);
-        if (IsCheckBox(control) || IsRadioButton(control))
-            ::SendMessageW(window, BM_SETCHECK, state.checked ? BST_CHECKED : BST_UNCHECKED, 0);
+        // A box the form refused to change (a registry value that cannot be
+        // written) shows again what the form holds, the clicked one too.
+        const LRESULT checked = state.checked ? BST_CHECKED : BST_UNCHECKED;
+        if ((IsCheckBox(control) || IsRadioButton(control)) && ::SendMessageW(window, BM_GETCHECK, 0, 0) != checked)
+            ::SendMessageW(window, BM_SETCHECK, static_cast<WPARAM>(checked), 0);
     }
-    ::SendMessageW(Control(C::Tracker), TBM_SETPOS, TRUE, form.TrackerPosition());
-    ::SendMessageW(Control(C::TransTracker), TBM_SETPOS, TRUE, form.TransTrackerPosition());
-    ::SendMessageW(Control(C::CmbDoubleClick), CB_SETCURSEL, static_cast<WPARAM>(form.DoubleClickItem()), 0);
-    ::SendMessageW(Control(C::CmbIconStyle), CB_SETCURSEL, static_cast<WPARAM>(form.IconStyleItem()), 0);
+    // The control the user is working with is never written back: its own
+    // notification has just told the form what it shows, and writing it
+    // would undo what the user is doing (a list closing, a thumb dragged,
+    // a number being typed). The others change only where they differ.
+    auto show = [&](C control, UINT get, UINT set, LPARAM wanted, bool position) {
+        HWND window = Control(control);
+        if (window == nullptr || window == source || ::SendMessageW(window, get, 0, 0) == wanted)
+            return;
+        if (position)
+            ::SendMessageW(window, set, TRUE, wanted);
+        else
+            ::SendMessageW(window, set, static_cast<WPARAM>(wanted), 0);
+    };
+    show(C::Tracker, TBM_GETPOS, TBM_SETPOS, form.TrackerPosition(), true);
+    show(C::TransTracker, TBM_GETPOS, TBM_SETPOS, form.TransTrackerPosition(), true);
+    show(C::CmbDoubleClick, CB_GETCURSEL, CB_SETCURSEL, form.DoubleClickItem(), false);
+    show(C::CmbIconStyle, CB_GETCURSEL, CB_SETCURSEL, form.IconStyleItem(), false);
     if (spinMon_ && spinMon_->hwnd() != nullptr) {
         spinMon_->SetMaxValue(form.SpinMaxValue());
-        spinMon_->SetReadOnly(form.SpinReadOnly());
-        wchar_t text[32]{};
-        ::GetWindowTextW(spinMon_->hwnd(), text, 32);
-        // Rewritten only when it reads as another number, so typing goes on
-        // undisturbed.
-        if (ParseSpinText(text) != form.SpinValue())
+        if (spinMon_->ReadOnly() != form.SpinReadOnly())
+            spinMon_->SetReadOnly(form.SpinReadOnly());
+        // A text that is no number is left for the control to replace when
+        // it is read; a number is rewritten only when the form holds another
+        // one (limited by Apply).
+        const auto shown = ParseSpinText(TextOf(spinMon_->hwnd()));
+        if (spinMon_->hwnd() != source && (initial || (shown && *shown != form.SpinValue())))
             spinMon_->SetValue(form.SpinValue());
     }
-    syncing_ = false;
+    filled_ = true;
 }
 
 void TFrmOptions::OnCommand(int id, int code, HWND control) {
+    // The dialog's own filling of its controls is not the user's change.
     if (syncing_)
         return;
-    struct SyncAfter {
-        TFrmOptions& self;
-        ~SyncAfter() {
-            if (self.form_ != nullptr && !self.closing_)
-                self.Sync();
-        }
-    } syncAfter{*this};
-    if (id == IDOK || id == OptionsControlId(C::BtnApply)) {
+    if (id == IDCANCEL) {
+        Close(kOptionsCancel);
+        return;
+    }
+    const bool okOrApply = id == IDOK || id == OptionsControlId(C::BtnApply);
+    const auto which = ControlOfId(id);
+    if (!okOrApply && !which)
+        return;
+    // Only the notification that carries the control's new state reaches
+    // the form; the others (a list opening or closing, focus) change nothing.
+    if (okOrApply || IsCheckBox(*which) || IsRadioButton(*which)) {
         if (code != BN_CLICKED)
             return;
-        if (Control(C::SpinMon) != nullptr && form_->operator[](C::SpinMon).visible)
+    } else if (*which == C::CmbDoubleClick || *which == C::CmbIconStyle) {
+        if (code != CBN_SELCHANGE)
+            return;
+    } else if (*which == C::SpinMon) {
+        if (code != EN_CHANGE)
+            return;
+    } else {
+        return;
+    }
+    struct SyncAfter {
+        TFrmOptions& self;
+        HWND source;
+        ~SyncAfter() {
+            if (self.form_ != nullptr && !self.closing_)
+                self.Sync(source);
+        }
+    } syncAfter{*this, okOrApply ? nullptr : control};
+    if (okOrApply) {
+        // Reading the number replaces a text that is no number.
+        if (spinMon_ && spinMon_->hwnd() != nullptr && (*form_)[C::SpinMon].visible)
             form_->SetSpinValue(spinMon_->Value());
         if (form_->BtnOkClick(id != IDOK))
             Close(kOptionsOk);
         return;
     }
-    if (id == IDCANCEL) {
-        Close(kOptionsCancel);
-        return;
-    }
-    const auto which = ControlOfId(id);
-    if (!which)
-        return;
-    if (IsCheckBox(*which) && code == BN_CLICKED)
+    if (IsCheckBox(*which))
         form_->SetChecked(*which, ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED);
-    else if (IsRadioButton(*which) && code == BN_CLICKED)
+    else if (IsRadioButton(*which))
         form_->Select(*which);
-    else if (*which == C::CmbDoubleClick && code == CBN_SELCHANGE)
+    else if (*which == C::CmbDoubleClick)
         form_->SetDoubleClickItem(static_cast<int>(::SendMessageW(control, CB_GETCURSEL, 0, 0)));
-    else if (*which == C::CmbIconStyle && code == CBN_SELCHANGE)
+    else if (*which == C::CmbIconStyle)
         form_->SetIconStyleItem(static_cast<int>(::SendMessageW(control, CB_GETCURSEL, 0, 0)));
-    else if (*which == C::SpinMon && code == EN_CHANGE) {
-        wchar_t text[32]{};
-        ::GetWindowTextW(control, text, 32);
-        form_->SetSpinValue(ParseSpinText(text).value_or(OptionsForm::kSpinMin));
-    }
+    else if (*which == C::SpinMon)
+        form_->SetSpinValue(ParseSpinText(TextOf(control)));
 }
 
 void TFrmOptions::OnScroll(HWND control) {
     if (syncing_ || control == nullptr)
         return;
+    struct SyncAfter {
+        TFrmOptions& self;
+        HWND source;
+        ~SyncAfter() {
+            if (self.form_ != nullptr && !self.closing_)
+                self.Sync(source);
+        }
+    } syncAfter{*this, control};
     const int position = static_cast<int>(::SendMessageW(control, TBM_GETPOS, 0, 0));
     if (control == Control(C::Tracker))
         form_->SetTracker(position);
     else if (control == Control(C::TransTracker))
         form_->SetTransTracker(position);
-    Sync();
 }
 
 void TFrmOptions::Close(int result) {

@@ -47,8 +47,13 @@ private:
     int DesignRight(HWND control) const;
     void WidenToFit();
     void ShowPage(int page);
-    // Shows the form's state in the controls.
-    void Sync();
+    // Shows the form's state in the controls; source, the control whose
+    // notification is being handled, keeps what the user gave it.
+    void Sync(HWND source = nullptr);
+    // Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PageDown and Ctrl+PageUp: the next or
+    // previous page, as in every property sheet. True when msg was one.
+    bool SwitchPageByKey(const MSG& msg);
+    static LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam);
     void OnCommand(int id, int code, HWND control);
     void OnScroll(HWND control);
     void Close(int result);
@@ -65,6 +70,7 @@ private:
     HFONT boldFont_ = nullptr;
     int dpi_ = 96;
     bool syncing_ = false;      // the controls are being set from the form
+    bool filled_ = false;       // the controls show the loaded settings
     bool closePending_ = false; // closed as cancelled before it was up
     bool closing_ = false;
 };

@@ -1,6 +1,7 @@
 #include "platform/win32/WinSpinEdit.h"
 
 #include "platform/SpinValue.h"
+#include "platform/win32/ErrorBoundary.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Placement.h"
 
@@ -80,7 +81,16 @@ std::int64_t TWinSpinEdit::Value() {
     return minValue_;
 }
 
-void TWinSpinEdit::SetValue(std::int64_t value) { ::SetWindowTextW(edit_, SpinText(value).c_str()); }
+void TWinSpinEdit::SetValue(std::int64_t value) {
+    const std::wstring text = SpinText(value);
+    if (edit_ == nullptr || TextOf(edit_) == text)
+        return; // no change, no notification
+    // Replaced as a paste would replace it, not with WM_SETTEXT: a multi-line
+    // edit sends no EN_CHANGE for WM_SETTEXT, and the parent must hear of
+    // every change. The caret ends after the number.
+    ::SendMessageW(edit_, EM_SETSEL, 0, -1);
+    ::SendMessageW(edit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+}
 
 bool TWinSpinEdit::ReadOnly() const { return (::GetWindowLongW(edit_, GWL_STYLE) & ES_READONLY) != 0; }
 
@@ -183,7 +193,9 @@ LRESULT CALLBACK TWinSpinEdit::SubclassProc(HWND hwnd, UINT message, WPARAM wPar
         control->button_ = nullptr;
         return ::DefSubclassProc(hwnd, message, wParam, lParam);
     }
-    return control->HandleMessage(message, wParam, lParam);
+    // No error crosses the window procedure (a paste that runs out of
+    // memory): it is reported, and the message counts as handled.
+    return Guarded([&] { return control->HandleMessage(message, wParam, lParam); }, LRESULT{0});
 }
 
 LRESULT TWinSpinEdit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

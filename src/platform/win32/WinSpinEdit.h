@@ -5,8 +5,12 @@
 // can hold; leaving the control limits the number to [MinValue, MaxValue].
 // The number lives only in the text; the rules are platform/SpinValue.h's.
 //
-// A parent sees the usual edit notifications (EN_CHANGE on every change of
-// the text, the arrow steps included) under the control's id.
+// The parent gets EN_CHANGE under the control's id for every change of the
+// text: typing, paste and cut, arrow steps and up-down clicks, a non-number
+// replaced when the value is read, the number limited on leaving, and
+// SetValue itself. A text that stays the same sends nothing. A parent that
+// fills the control and must not take that for the user's change ignores
+// EN_CHANGE while it calls SetValue.
 #include <windows.h>
 
 #include <cstdint>
@@ -38,7 +42,8 @@ public:
     // which is returned (and selected, with AutoSelect, unless the left mouse
     // button is down).
     std::int64_t Value();
-    // Writes the number as the text; no limiting.
+    // Writes the number as the text; no limiting. Notifies the parent
+    // (EN_CHANGE) when the text changes.
     void SetValue(std::int64_t value);
 
     bool EditorEnabled() const { return editorEnabled_; }

@@ -1,6 +1,6 @@
 #include "update/win32/Win32UpdateTransport.h"
 
-#include "about/win32/SystemText.h"
+#include "update/win32/SystemText.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32FileSystem.h"
 

@@ -362,10 +362,13 @@ TEST_F(OptionsFormTest, HostileSettingsAreBroughtIntoRange) {
     struct Case {
         std::int32_t intensity, mode, doubleClick, iconStyle, monitor, colorMode;
         std::uint32_t blur;
-        int tracker, transTracker, spin;
+        int tracker, transTracker;
+        std::int64_t spin;
     };
     const Case cases[] = {
-        {INT_MIN, -1, -1, INT_MIN, INT_MAX, INT_MIN, 0xFFFFFFFF, 100, 1, 3},
+        // A monitor index far beyond the monitors present shows as it is
+        // stored, and OK keeps it.
+        {INT_MIN, -1, -1, INT_MIN, INT_MAX, INT_MIN, 0xFFFFFFFF, 100, 1, std::int64_t{INT_MAX} + 1},
         {INT_MAX, 3, 3, 2, -5, 2, 0x7FFFFFFF, 1, 100, 1},
         {0, INT_MAX, INT_MAX, INT_MAX, INT_MIN, -1, 0, 100, 1, 1},
     };
@@ -394,6 +397,7 @@ TEST_F(OptionsFormTest, HostileSettingsAreBroughtIntoRange) {
             EXPECT_EQ(owner.options.DoubleClickAction, c.doubleClick);
             EXPECT_EQ(owner.options.TrayIconStyle, c.iconStyle);
             EXPECT_EQ(owner.options.nColorMode, 0);
+            EXPECT_EQ(owner.options.DualMonWallSlideUseMon, c.monitor >= 0 ? c.monitor : -1);
         }
     }
 
@@ -420,6 +424,36 @@ TEST_F(OptionsFormTest, MonitorNumberIsLimitedOnOk) {
         dialog.BtnOkClick(false);
         EXPECT_EQ(owner.options.DualMonWallSlideUseMon, stored) << typed;
     }
+}
+
+// A laptop away from its dock: the stored monitor 4 is not present now. Open
+// and OK keep it; a number the user changed is limited to the monitors
+// present, and a text that is no number yet changes nothing but "&Apply".
+TEST_F(OptionsFormTest, StoredMonitorNotPresentIsKeptUnlessTheUserChangesIt) {
+    SetVersion(Version::Windows10);
+    owner.monitors = 3;
+    owner.options.DualMonWallSlideUseMon = 3;
+    OptionsForm& dialog = Open();
+    EXPECT_EQ(dialog.SpinValue(), 4);
+    dialog.BtnOkClick(false);
+    EXPECT_EQ(owner.options.DualMonWallSlideUseMon, 3) << "open and OK moved to another monitor";
+
+    // Apply leaves it alone too.
+    OptionsForm& applied = Open();
+    applied.SetChecked(C::CheckBgColor, !applied[C::CheckBgColor].checked);
+    applied.BtnOkClick(true);
+    EXPECT_EQ(owner.options.DualMonWallSlideUseMon, 3);
+    EXPECT_EQ(applied.SpinValue(), 4);
+
+    // Backspace, then the same number typed again: the user's number.
+    OptionsForm& retyped = Open();
+    retyped.SetSpinValue(std::nullopt);
+    EXPECT_TRUE(retyped[C::BtnApply].enabled);
+    EXPECT_EQ(retyped.SpinValue(), 4) << "a text that is no number changed the number";
+    retyped.SetSpinValue(4);
+    EXPECT_FALSE(retyped.BtnOkClick(true));
+    EXPECT_EQ(owner.options.DualMonWallSlideUseMon, 2);
+    EXPECT_EQ(retyped.SpinValue(), 3) << "Apply shows the number it stored";
 }
 
 TEST_F(OptionsFormTest, OkAndApplyRefreshTheMenuApplyRestartsTheLoop) {

@@ -54,6 +54,9 @@ INSTANTIATE_TEST_SUITE_P(
         PlacementCase{"LeftAutoHidden", Rect{-58, -2, 2, 802}, {0, 0, 1280, 800}, {300, 200}, TaskbarEdge::Left, {20, 580}},
         // A short bottom taskbar (not reaching the right edge) is still at the bottom.
         PlacementCase{"ShortBottom", Rect{0, 760, 900, 800}, {0, 0, 1280, 760}, {300, 200}, TaskbarEdge::Bottom, {960, 540}},
+        // One in the right half of the bottom is at the bottom, not the right.
+        PlacementCase{"BottomRightHalf", Rect{700, 760, 1280, 800}, {0, 0, 1280, 760}, {300, 200}, TaskbarEdge::Bottom,
+                      {960, 540}},
         PlacementCase{"NoTaskbar", std::nullopt, {0, 0, 1280, 800}, {300, 200}, TaskbarEdge::Bottom, {960, 580}},
         // A shell whose taskbar window has no size shows no taskbar at all.
         PlacementCase{"EmptyTaskbar", Rect{0, 0, 0, 0}, {0, 0, 1280, 800}, {300, 200}, TaskbarEdge::Bottom, {960, 580}},

@@ -1,6 +1,6 @@
 // The registry and file-system ports and hueglass-color on the real registry
 // and file system: what the fakes cannot show.
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "cli/HueglassColor.h"
 #include "color/win32/Win32Pictures.h"
 #include "platform/win32/Handles.h"

@@ -3,13 +3,17 @@
 // up-down's own mouse handling and focus moving away.
 #include "platform/win32/WinSpinEdit.h"
 
+#include "platform/win32/ErrorBoundary.h"
+
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
 #include <windows.h>
 
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <new>
 #include <string>
 
 namespace hg::win32 {
@@ -33,12 +37,22 @@ void SetClipboardText(HWND owner, const std::wstring& text) {
     ::CloseClipboard();
 }
 
+// EN_CHANGE notifications the frame received from the spin control (id 100).
+int g_changes = 0;
+
+LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND && LOWORD(wParam) == 100 && HIWORD(wParam) == EN_CHANGE)
+        ++g_changes;
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
 class SpinEdit : public ::testing::Test {
 protected:
     void SetUp() override {
         ::InitCommonControls();
+        g_changes = 0;
         WNDCLASSW wc{};
-        wc.lpfnWndProc = ::DefWindowProcW;
+        wc.lpfnWndProc = FrameProc;
         wc.hInstance = ::GetModuleHandleW(nullptr);
         wc.lpszClassName = L"HueglassSpinTestFrame";
         ::RegisterClassW(&wc);
@@ -228,6 +242,119 @@ TEST_F(SpinEdit, WithoutTheEditorOnlyTheStepsChangeTheNumber) {
     EXPECT_EQ(Text(), L"6");
     ClickButton(true);
     EXPECT_EQ(Text(), L"7");
+}
+
+// The parent hears of every change of the text, whoever made it, under the
+// control's id; a text that stays the same sends nothing.
+TEST_F(SpinEdit, EveryChangeOfTheTextNotifiesTheParent) {
+    spin_.SetMinValue(1);
+    spin_.SetMaxValue(99);
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        const wchar_t* text;
+        int notifications;
+    };
+    const Step steps[] = {
+        {"SetValue", [&] { spin_.SetValue(5); }, L"5", 1},
+        {"SetValue, same number", [&] { spin_.SetValue(5); }, L"5", 0},
+        {"Up arrow", [&] { Key(VK_UP); }, L"6", 1},
+        {"Down arrow", [&] { Key(VK_DOWN); }, L"5", 1},
+        {"up-down click", [&] { ClickButton(true); }, L"6", 1},
+        {"typing", [&] { SelectAll(), Type(L"4"); }, L"4", 1},
+        {"typing a refused letter", [&] { Type(L"x"); }, L"4", 0},
+        {"paste", [&] { SetClipboardText(frame_, L"12"), ::SendMessageW(spin_.hwnd(), WM_PASTE, 0, 0); }, L"412", 1},
+        {"leaving limits the number", [&] { ::SetFocus(other_), Pump(); }, L"99", 1},
+        {"a step at the limit", [&] { ::SetFocus(spin_.hwnd()), Pump(), Key(VK_UP); }, L"99", 0},
+        {"emptied", [&] { SelectAll(), Key(VK_BACK); }, L"", 1},
+        {"reading a text that is no number", [&] { spin_.Value(); }, L"1", 1},
+    };
+    for (const Step& step : steps) {
+        const int before = g_changes;
+        step.act();
+        EXPECT_EQ(Text(), step.text) << step.what;
+        EXPECT_EQ(g_changes - before, step.notifications) << step.what;
+    }
+}
+
+// A text that is no number becomes MinValue when it is read, selected so
+// that the next key typed replaces it.
+TEST_F(SpinEdit, ANonNumberReplacedWhenReadIsSelected) {
+    spin_.SetMinValue(1);
+    ::SetWindowTextW(spin_.hwnd(), L"-");
+    ::SendMessageW(spin_.hwnd(), EM_SETSEL, 1, 1);
+    EXPECT_EQ(spin_.Value(), 1);
+    EXPECT_EQ(Text(), L"1");
+    DWORD start = 9, end = 9;
+    ::SendMessageW(spin_.hwnd(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 1u);
+    Type(L"3");
+    EXPECT_EQ(Text(), L"3");
+}
+
+// An error in a handler (memory running out while a huge clipboard text is
+// pasted) is reported; it never crosses the window procedure.
+TEST_F(SpinEdit, AnErrorInAHandlerIsReportedNotThrownThroughTheWindowProcedure) {
+    class Failing final : public TWinSpinEdit {
+    protected:
+        bool AcceptsChar(wchar_t) override { throw std::bad_alloc(); }
+    } failing;
+    ASSERT_TRUE(failing.Create(frame_, 101, 100, 10, 80, 30));
+    std::wstring reported;
+    SetErrorReporter([&](const std::wstring& text) { reported = text; });
+    bool escaped = false;
+    try {
+        ::SendMessageW(failing.hwnd(), WM_CHAR, L'5', 1);
+    } catch (...) {
+        escaped = true;
+    }
+    SetErrorReporter({});
+    EXPECT_FALSE(escaped);
+    EXPECT_FALSE(reported.empty()) << "the error was not reported";
+    EXPECT_EQ(TextOf(failing.hwnd()), L"0");
+}
+
+// The least height for fixed fonts, against numbers worked out by hand:
+// m + min(m, s) / 4 + 4 * SM_CYBORDER + 2, with m the font's and s the
+// system font's text height.
+TEST_F(SpinEdit, MinimumHeightFollowsTheFontsTextHeight) {
+    const HDC dc = ::GetDC(spin_.hwnd());
+    TEXTMETRICW system{};
+    const HGDIOBJ old = ::SelectObject(dc, ::GetStockObject(SYSTEM_FONT));
+    ::GetTextMetricsW(dc, &system);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(spin_.hwnd(), dc);
+    ASSERT_EQ(system.tmHeight, 16) << "the numbers below are worked out for a system font 16 pixels high";
+    ASSERT_EQ(::GetSystemMetrics(SM_CYBORDER), 1);
+    struct Case {
+        int cellHeight; // asked of the font
+        int textHeight; // what Wine's Tahoma measures for it, m
+        int expected;
+    };
+    // A small font, where m is the lesser, and a large one, where s is.
+    for (const Case c : {Case{12, 11, 11 + 2 + 4 + 2}, Case{40, 40, 40 + 4 + 4 + 2}}) {
+        const HFONT font = ::CreateFontW(c.cellHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                                         L"Tahoma");
+        {
+            const HDC fontDc = ::GetDC(spin_.hwnd());
+            const HGDIOBJ previous = ::SelectObject(fontDc, font);
+            TEXTMETRICW metrics{};
+            ::GetTextMetricsW(fontDc, &metrics);
+            ::SelectObject(fontDc, previous);
+            ::ReleaseDC(spin_.hwnd(), fontDc);
+            ASSERT_EQ(metrics.tmHeight, c.textHeight) << "font " << c.cellHeight;
+        }
+        ::SendMessageW(spin_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        EXPECT_EQ(spin_.MinimumHeight(), c.expected) << "font " << c.cellHeight;
+        ::SetWindowPos(spin_.hwnd(), nullptr, 0, 0, 80, 4, SWP_NOMOVE | SWP_NOZORDER);
+        RECT outer{};
+        ::GetWindowRect(spin_.hwnd(), &outer);
+        EXPECT_EQ(outer.bottom - outer.top, c.expected) << "font " << c.cellHeight;
+        ::SendMessageW(spin_.hwnd(), WM_SETFONT, 0, FALSE);
+        ::DeleteObject(font);
+    }
 }
 
 TEST_F(SpinEdit, TooLowAControlGrowsToShowItsTextAndHoldsTheUpDownInside) {

@@ -3,8 +3,8 @@
 #include "update/BmGetNewVer.h"
 #include "update/win32/Win32UpdateTransport.h"
 
-#include "about/win32/SystemText.h"
 #include "update/VersionFile.h"
+#include "update/win32/SystemText.h"
 #include "fakes/dialogs/FakeTaskDialogHost.h"
 
 #include <winsock2.h>

@@ -1,4 +1,4 @@
-#include "about/VersionText.h"
+#include "update/VersionText.h"
 
 #include "fakes/platform/FakePorts.h"
 

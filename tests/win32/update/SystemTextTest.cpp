@@ -1,4 +1,4 @@
-#include "about/win32/SystemText.h"
+#include "update/win32/SystemText.h"
 
 #include <windows.h>
 

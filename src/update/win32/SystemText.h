@@ -1,6 +1,6 @@
 #pragma once
 // The Windows side of the version and temporary-file texts.
-#include "about/VersionText.h"
+#include "update/VersionText.h"
 
 #include <string>
 

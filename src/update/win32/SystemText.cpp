@@ -1,4 +1,4 @@
-#include "about/win32/SystemText.h"
+#include "update/win32/SystemText.h"
 
 #include "platform/win32/ErrorText.h"
 #include "platform/win32/Handles.h"
