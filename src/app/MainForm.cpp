@@ -5,6 +5,7 @@
 #include "dialogs/Warnings.h"
 
 #include <exception>
+#include <utility>
 
 namespace hg {
 
@@ -49,7 +50,8 @@ void MainForm::FormCreate() {
 
     LastForegroundWindow = 0;
     colorizer_.SeedFromComposition();
-    LastWallpaper = ports_.files.FileAge(WallpaperPath());
+    LastWallpaperPath = WallpaperPath();
+    LastWallpaper = ports_.files.FileAge(LastWallpaperPath);
     LastBgColor = static_cast<TColor>(-1);
     InitVisualStyle();
 
@@ -142,6 +144,7 @@ void MainForm::SettingChanged(std::wstring_view area) {
 
 void MainForm::FormClose() {
     AbandonPick();
+    StopWatchingWallpaper();
     for (TimerId id : {TimerId::Icon, TimerId::Background, TimerId::Anime, TimerId::WallpaperSettle, TimerId::Pick})
         ports_.timers.Disable(id);
     SaveEverything(true);
@@ -171,6 +174,7 @@ void MainForm::Close1Click() {
         state_ = State::Closing;
     for (TimerId id : {TimerId::Icon, TimerId::Background, TimerId::Anime, TimerId::WallpaperSettle})
         ports_.timers.Disable(id);
+    StopWatchingWallpaper();
     Modals.RequestExit();
 }
 
@@ -192,6 +196,8 @@ void MainForm::SessionEnding() {
         SaveEverything(false);
 }
 
+void MainForm::SessionEnded() { StopWatchingWallpaper(); }
+
 } // namespace hg
 
 namespace hg {
@@ -205,6 +211,7 @@ void MainForm::InitTimers() {
     ports_.timers.Disable(TimerId::Background);
     ports_.timers.Disable(TimerId::Icon);
     ports_.timers.Disable(TimerId::WallpaperSettle);
+    wallpaperLoopOn_ = checking_ = recheck_ = false;
     colorizer_.StopFade(); // a running fade stays at the colour it reached
 
     std::wstring source;
@@ -216,6 +223,8 @@ void MainForm::InitTimers() {
             if (state_ == State::Closing || state_ == State::Closed)
                 return; // "E&xit" came while messages ran
             ports_.timers.Enable(TimerId::Background);
+            WatchWallpaperFolders(WallpaperPath());
+            wallpaperLoopOn_ = true;
             break;
         case 1:
             source = L"active application icon";
@@ -232,6 +241,8 @@ void MainForm::InitTimers() {
         // Off: the colour last shown is applied again and stays.
         colorizer_.SetCompositionColor(colorizer_.LastAeroColor, AppOptions_.Intensity, true, -1, -1);
     }
+    if (!wallpaperLoopOn_)
+        watch_->Stop();
     trayHint_ = menuEnabledChecked_ ? L"Hueglass (Setting the Accent color via " + source + L")"
                                     : L"Hueglass is disabled";
     tray_->SetTrayTip(trayHint_);
@@ -271,10 +282,41 @@ void MainForm::OnTimer(TimerId id) {
 void MainForm::TimerBackgroundTimer() {
     if (!menuEnabledChecked_)
         return;
-    // Off while the tick runs: ticks never overlap, and the next one comes a
-    // full interval after this one ends.
+    CheckWallpaper();
+}
+
+bool MainForm::HearsWallpaperChanges() const {
+    // As the poll's tick: not while the loop is off or follows another
+    // source, nor while a pick has cleared the check mark, nor once "E&xit"
+    // was chosen.
+    return state_ == State::Running && wallpaperLoopOn_ && menuEnabledChecked_;
+}
+
+void MainForm::WallpaperNotified(WallpaperNotice) {
+    if (!HearsWallpaperChanges())
+        return;
+    if (checking_) {
+        // The file is still being written, or the registry and the file
+        // changed together: looked at once more when this change is handled.
+        recheck_ = true;
+        return;
+    }
+    CheckWallpaper();
+}
+
+void MainForm::CheckWallpaper() {
+    // Off while the check runs: checks never overlap, and the next tick
+    // comes a full interval after this one ends.
     ports_.timers.Disable(TimerId::Background);
+    checking_ = true;
+    recheck_ = false;
+    if (!LookAtWallpaper())
+        FinishCheck();
+}
+
+bool MainForm::LookAtWallpaper() {
     const std::wstring path = WallpaperPath();
+    WatchWallpaperFolders(path);
     if (path.empty()) {
         if (AppOptions_.UseBgColor) {
             const TColor background = ports_.composition.SystemColor(SysColor::Background);
@@ -283,31 +325,57 @@ void MainForm::TimerBackgroundTimer() {
                 LastBgColor = background;
             }
         }
-    } else {
-        const std::int32_t age = ports_.files.FileAge(path);
-        if (age != LastWallpaper) {
-            if (IsWindows10OrHigher(ports_.system)) {
-                // Windows 10 writes the converted wallpaper in steps: read it
-                // once the writer is done. A timer, so the thread stays free.
-                settlingPath_ = path;
-                settlingAge_ = age;
-                ports_.timers.Enable(TimerId::WallpaperSettle);
-                return; // polling resumes when the wallpaper has been handled
-            }
-            SetColorFromWall(path);
-            LastWallpaper = age; // even when no colour could be made
-        }
+        return false;
     }
+    // Another file, or the same file with another age, is a new wallpaper.
+    if (ports_.files.FileAge(path) == LastWallpaper && path == LastWallpaperPath)
+        return false;
+    if (IsWindows10OrHigher(ports_.system)) {
+        // Windows 10 writes the converted wallpaper in steps: read it once
+        // the writer is done. A timer, so the thread stays free.
+        settlingPath_ = path;
+        ports_.timers.Enable(TimerId::WallpaperSettle);
+        return true;
+    }
+    ReadWallpaper(path);
+    return false;
+}
+
+void MainForm::ReadWallpaper(const std::wstring& path) {
+    // The age as the file is read: writes during the wait belong to this
+    // change and do not make it a second one.
+    const std::int32_t age = ports_.files.FileAge(path);
+    SetColorFromWall(path);
+    LastWallpaper = age; // even when no colour could be made
+    LastWallpaperPath = path;
+}
+
+void MainForm::FinishCheck() {
+    while (std::exchange(recheck_, false) && HearsWallpaperChanges())
+        if (LookAtWallpaper())
+            return; // a further change waits for its writer
+    checking_ = recheck_ = false;
     ResumeBackgroundPolling();
 }
 
 void MainForm::WallpaperSettled() {
     ports_.timers.Disable(TimerId::WallpaperSettle);
-    if (!menuEnabledChecked_)
+    if (!menuEnabledChecked_) {
+        checking_ = recheck_ = false;
         return;
-    SetColorFromWall(settlingPath_);
-    LastWallpaper = settlingAge_;
-    ResumeBackgroundPolling();
+    }
+    ReadWallpaper(settlingPath_);
+    FinishCheck();
+}
+
+void MainForm::WatchWallpaperFolders(const std::wstring& path) {
+    // The watch follows the wallpaper into its folder.
+    watch_->Watch(WallpaperFolders(path));
+}
+
+void MainForm::StopWatchingWallpaper() {
+    wallpaperLoopOn_ = checking_ = recheck_ = false;
+    watch_->Stop();
 }
 
 void MainForm::ResumeBackgroundPolling() {

@@ -6,6 +6,7 @@
 #include "app/MainHost.h"
 #include "settings/Settings.h"
 #include "app/Timers.h"
+#include "app/WallpaperWatch.h"
 #include "color/ActiveWindow.h"
 #include "color/Bitmap.h"
 #include "colorize/Colorizer.h"
@@ -85,6 +86,8 @@ public:
     // file are written as at the exit, silently. Nothing else of the exit
     // runs; the system ends the process.
     void SessionEnding();
+    // The session has ended: the wallpaper watches close.
+    void SessionEnded();
 
     // The automatic loop.
     void InitTimers();
@@ -92,6 +95,13 @@ public:
     void TimerBackgroundTimer();
     void TimerIconTimer();
     void SetColorFromWall(std::wstring sMainWall);
+    // The wallpaper's notifications; until a watch is attached there are none
+    // and the poll alone finds changes.
+    void AttachWallpaperWatch(IWallpaperWatch& watch) { watch_ = &watch; }
+    // A notification: the poll's check, at once. Heard exactly when the
+    // poll's tick would be; one coming while a change is being handled makes
+    // one more check afterwards, so a burst of them gives one colour.
+    void WallpaperNotified(WallpaperNotice notice);
     void MenuEnabledClick();
     // The tray icon's tooltip for the loop's state.
     const std::wstring& TrayHint() const { return trayHint_; }
@@ -110,6 +120,9 @@ public:
     bool bInWarning = false;
     bool bIsPicking = false;
     std::int32_t LastWallpaper = -1;
+    // The path of the wallpaper file last handled: another file with the
+    // same age is a new wallpaper too.
+    std::wstring LastWallpaperPath;
     TColor LastBgColor = static_cast<TColor>(-1);
     TColor LastPickColor = 0;
     bool AreWeOnWindows10 = false;
@@ -213,6 +226,18 @@ private:
     void WarnIfAutoColorizationOn();
     void OpenPersonalization();
     std::wstring WallpaperPath();
+    // The poll's check, from a tick or a notification.
+    void CheckWallpaper();
+    // One look at the wallpaper; true when a change waits for its writer to
+    // finish (the check goes on once it has).
+    bool LookAtWallpaper();
+    // The changed wallpaper is turned into a colour and noted as handled.
+    void ReadWallpaper(const std::wstring& path);
+    // The end of a check: one more look if notifications came meanwhile.
+    void FinishCheck();
+    bool HearsWallpaperChanges() const;
+    void WatchWallpaperFolders(const std::wstring& path);
+    void StopWatchingWallpaper();
     void WallpaperSettled();
     // The background poll runs again, unless the loop stopped meanwhile.
     void ResumeBackgroundPolling();
@@ -228,7 +253,14 @@ private:
     std::wstring trayHint_;
     // A changed wallpaper waiting for its writer to finish.
     std::wstring settlingPath_;
-    std::int32_t settlingAge_ = -1;
+    NullWallpaperWatch nullWatch_;
+    IWallpaperWatch* watch_ = &nullWatch_;
+    // The wallpaper source is followed (its timer runs, or a change is handled).
+    bool wallpaperLoopOn_ = false;
+    // A check is under way (waiting for the writer, or making the colour).
+    bool checking_ = false;
+    // A notification came during the check.
+    bool recheck_ = false;
 };
 
 } // namespace hg

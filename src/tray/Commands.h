@@ -11,6 +11,7 @@ enum class AppMessage : std::uint32_t {
     SecondInstance = 0x0400 + 45, // WM_SECOND_INSTANCE: posted by a second copy
     TrayCallback = 0x8000 + 1,    // WM_APP + 1: the shell's notification-icon callback
     DeferredExit = 0x8000 + 2,    // WM_APP + 2: look at a pending "E&xit" once the handlers have returned
+    WallpaperNotice = 0x8000 + 3, // WM_APP + 3: the wallpaper may have changed (wParam: hg::WallpaperNotice)
 };
 
 // Menu commands (WM_COMMAND identifiers of the tray menu items).

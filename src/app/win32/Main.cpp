@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <span>
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // The colorization entry points are looked up before anything else and
     // stay loaded until the process ends.
@@ -28,12 +30,31 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (!window.Create())
         return 1;
 
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
+    // The message loop also waits on the wallpaper's change notifications;
+    // it sleeps until either comes, as GetMessage would.
+    hg::win32::Win32WallpaperWatch& watch = window.WallpaperWatch();
+    for (;;) {
+        watch.RestsOver();
+        const std::span<const HANDLE> handles = watch.Handles();
+        const auto count = static_cast<DWORD>(handles.size());
+        const DWORD woken = ::MsgWaitForMultipleObjectsEx(count, handles.data(), watch.WaitTimeout(), QS_ALLINPUT,
+                                                          MWMO_INPUTAVAILABLE);
+        if (woken < WAIT_OBJECT_0 + count) {
+            watch.Signalled(woken - WAIT_OBJECT_0);
+            continue;
+        }
+        if (woken == WAIT_TIMEOUT)
+            continue; // a resting handle is heard again
+        if (woken == WAIT_FAILED)
+            watch.WaitFailed();
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            // A loop ended by a posted quit (refused start) leaves the window
+            // to be destroyed here; the close handler does not run then.
+            if (msg.message == WM_QUIT)
+                return 0;
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
     }
-    // A loop ended by a posted quit (refused start) leaves the window to be
-    // destroyed here; the close handler does not run then.
-    return 0;
 }

@@ -29,6 +29,7 @@ MainWindow::MainWindow(UniqueKernelHandle mutex)
     form_.AttachTray(tray_);
     form_.AttachAboutBox(*this);
     form_.AttachManualHost(manual_);
+    form_.AttachWallpaperWatch(wallpaperWatch_);
     modalDialogs_.Attach(form_.Modals);
     tray_.AttachModals(form_.Modals);
     // Errors that escape a handler appear in the program's own message box,
@@ -82,6 +83,10 @@ LRESULT MainWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         Enable(TimerId::DpiSettle);
         return 0;
     case WM_SETTINGCHANGE:
+        // A new desktop wallpaper is looked at once the broadcast has been
+        // answered.
+        if (wParam == SPI_SETDESKWALLPAPER)
+            PostWallpaperNotice(WallpaperNotice::SettingChange);
         // lParam names the area that changed ("ImmersiveColorSet" for the
         // light or dark theme), or is null.
         if (lParam != 0) {
@@ -116,8 +121,10 @@ LRESULT MainWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         form_.SessionEnding();
         return TRUE;
     case WM_ENDSESSION:
-        if (wParam != FALSE)
+        if (wParam != FALSE) {
             form_.SessionEnding();
+            form_.SessionEnded();
+        }
         return 0;
     case WM_DESTROY:
         for (TimerId id : std::set<TimerId>(enabledTimers_))
@@ -136,6 +143,11 @@ LRESULT MainWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (message == static_cast<UINT>(AppMessage::SecondInstance)) {
         form_.SecondInstance();
+        return 0;
+    }
+    if (message == static_cast<UINT>(AppMessage::WallpaperNotice)) {
+        if (wParam <= static_cast<WPARAM>(WallpaperNotice::SettingChange))
+            form_.WallpaperNotified(static_cast<WallpaperNotice>(wParam));
         return 0;
     }
     if (message == static_cast<UINT>(AppMessage::DeferredExit))
@@ -184,6 +196,10 @@ void MainWindow::OnCommand(WORD id) {
 void MainWindow::FinishExit() {
     tray_.Remove();
     ::DestroyWindow(hwnd());
+}
+
+void MainWindow::PostWallpaperNotice(WallpaperNotice notice) {
+    ::PostMessageW(hwnd(), static_cast<UINT>(AppMessage::WallpaperNotice), static_cast<WPARAM>(notice), 0);
 }
 
 void MainWindow::ShowAboutBox() {

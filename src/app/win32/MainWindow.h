@@ -3,6 +3,7 @@
 // logic and turns window messages into calls on it.
 #include "about/win32/AboutWindow.h"
 #include "app/MainForm.h"
+#include "app/win32/Win32WallpaperWatch.h"
 #include "color/win32/Win32ActiveWindows.h"
 #include "color/win32/Win32Pictures.h"
 #include "colorize/win32/Win32Composition.h"
@@ -32,6 +33,10 @@ public:
     // window could not be created.
     bool Create();
 
+    // The wallpaper's change notifications, whose handles the message loop
+    // waits on beside the messages.
+    Win32WallpaperWatch& WallpaperWatch() { return wallpaperWatch_; }
+
 private:
     // Task dialogs of the logic, registered as open windows while shown.
     class ModalTaskDialogs final : public ITaskDialogHost {
@@ -57,6 +62,7 @@ private:
     // The end of the exit path: the icon goes, the window is destroyed and
     // the message loop ends.
     void FinishExit();
+    void PostWallpaperNotice(WallpaperNotice notice);
 
     // IMainHost
     void ShowPlainMessage(const std::wstring& text) override;
@@ -91,6 +97,9 @@ private:
     TFrmOptions options_{[this] { return hwnd(); }};
     std::set<TimerId> enabledTimers_;
     ModalTaskDialogs modalDialogs_{dialogs_}; // attached to form_.Modals once that exists
+    // Its notices are posted to this window, so each is handled like any
+    // other message (and a broadcast is never held up by a check).
+    Win32WallpaperWatch wallpaperWatch_{[this](WallpaperNotice notice) { PostWallpaperNotice(notice); }};
     MainForm form_;
     // The notification-area icon and its menu, attached to form_.
     Win32Tray tray_;
