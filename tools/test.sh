@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything (both presets) and runs every test: the native unit tests,
-# each fuzz target for 20 seconds,
+# Builds everything (all presets) and runs every test: the native unit tests,
+# the same under the sanitizers, each fuzz target for 20 seconds,
 # then the Windows builds of the unit tests, the Windows-side tests and the
 # end-to-end tests of Hueglass.exe under Wine (one Xvfb display, one fresh
 # Wine prefix, one persistent wineserver for the whole run), and finally
@@ -19,6 +19,13 @@ cmake --build --preset mingw
 
 status=0
 ctest --preset native || status=1
+
+# The native unit tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, with no recovery: a use after free, an overflow
+# or undefined behaviour fails the run (options in CMakePresets.json).
+cmake --preset asan >/dev/null
+cmake --build --preset asan
+ctest --preset asan || status=1
 
 # Reproducible packages: the same tree built once more in another folder,
 # without ccache, must give the same programs, zip and setup.

@@ -156,7 +156,7 @@ void MainForm::SaveEverything(bool reportFailures) {
     // defaults must not overwrite the user's file.
     if (!IniFileName_.empty()) {
         try {
-            SaveSettings(ports_.profile, IniFileName_, AppOptions_, menuEnabledChecked_);
+            SaveSettings(ports_.profile, ports_.files, IniFileName_, AppOptions_, menuEnabledChecked_);
         } catch (const SettingsWriteError& error) {
             if (reportFailures)
                 ports_.host.ShowError(error.message());
@@ -472,7 +472,7 @@ void MainForm::MenuEnabledClick() {
     LastWallpaper = -1; // the next tick handles the wallpaper again
     InitTimers();
     try {
-        SaveSettings(ports_.profile, IniFileName_, AppOptions_, menuEnabledChecked_);
+        SaveSettings(ports_.profile, ports_.files, IniFileName_, AppOptions_, menuEnabledChecked_);
     } catch (const SettingsWriteError& error) {
         ports_.host.ShowError(error.message());
     }

@@ -96,7 +96,7 @@ void MainForm::WarnUserIfOnAutoSettings() {
     if (dontShowAgain)
         AppOptions_.WarnDisableAutoPick = false;
     try {
-        SaveSettings(ports_.profile, IniFileName_, AppOptions_, menuEnabledChecked_);
+        SaveSettings(ports_.profile, ports_.files, IniFileName_, AppOptions_, menuEnabledChecked_);
     } catch (const SettingsWriteError& error) {
         ports_.host.ShowError(error.message());
     }

@@ -41,7 +41,7 @@ void MainForm::Settings2Click() {
         return; // brought forward, cancelled, or closed by "E&xit"
     InitTimers();
     try {
-        SaveSettings(ports_.profile, IniFileName_, AppOptions_, menuEnabledChecked_);
+        SaveSettings(ports_.profile, ports_.files, IniFileName_, AppOptions_, menuEnabledChecked_);
     } catch (const SettingsWriteError& error) {
         // The new settings stay in force; the user learns they were not kept.
         ports_.host.ShowError(error.message());

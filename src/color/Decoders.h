@@ -28,6 +28,15 @@ PictureResult DecodeJpeg(std::span<const std::uint8_t> bytes);
 std::string DecodePngRows(std::span<const std::uint8_t> bytes, RowConsumer& rows);
 PictureResult DecodePng(std::span<const std::uint8_t> bytes);
 
+// What libpng itself asked for while this thread last decoded a PNG, in
+// bytes: its largest single request (also one refused) and the most it held
+// at once. For the tests and benchmarks of hostile files.
+struct PngMemoryUse {
+    std::size_t largestRequest = 0;
+    std::size_t peak = 0;
+};
+PngMemoryUse LastPngMemoryUse();
+
 // Windows bitmaps: core, info and V4/V5 headers; 1, 4, 8, 16, 24 and 32 bits;
 // uncompressed, bit fields, RLE4 and RLE8; top-down and bottom-up. The alpha
 // byte of 32-bit pixels is ignored, as a screen copy of the bitmap would.

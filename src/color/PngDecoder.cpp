@@ -5,19 +5,73 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace hg {
 
 namespace {
 
+// No chunk this decoder keeps (palette, transparency, picture data) needs
+// more than this; libpng also bounds each picture-data chunk by the size of
+// the picture its header gives, whichever is larger.
+constexpr png_alloc_size_t PngChunkLimit = png_alloc_size_t{8} << 20;
+// All that libpng itself may hold at once: its row buffers (for a row of the
+// widest picture at 16 bits a sample, about 1 MiB), zlib's state and the
+// tables of the compositing. The decoder's own buffers are counted against
+// DecodeMemoryBudget.
+constexpr std::size_t PngLibraryLimit = std::size_t{32} << 20;
+// Ancillary chunks skipped without a look (all of them are), up to this many
+// text, palette-suggestion or unknown chunks that libpng would still cache.
+constexpr png_uint_32 PngChunkCacheLimit = 64;
+
+thread_local PngMemoryUse lastMemoryUse;
+
+// libpng's allocations, counted: every block carries its size in front.
+struct PngHeap {
+    std::size_t held = 0;
+    PngMemoryUse use;
+    ~PngHeap() { lastMemoryUse = use; }
+};
+
+constexpr std::size_t HeapHeader = alignof(std::max_align_t);
+
+png_voidp Allocate(png_structp png, png_alloc_size_t size) {
+    auto* heap = static_cast<PngHeap*>(png_get_mem_ptr(png));
+    heap->use.largestRequest = std::max<std::size_t>(heap->use.largestRequest, size);
+    if (size > PngLibraryLimit - heap->held)
+        return nullptr; // libpng reports it as "insufficient memory", or skips the chunk
+    auto* block = static_cast<unsigned char*>(std::malloc(HeapHeader + size));
+    if (!block)
+        return nullptr;
+    std::memcpy(block, &size, sizeof size);
+    heap->held += size;
+    heap->use.peak = std::max(heap->use.peak, heap->held);
+    return block + HeapHeader;
+}
+
+void Release(png_structp png, png_voidp pointer) {
+    if (!pointer)
+        return;
+    auto* heap = static_cast<PngHeap*>(png_get_mem_ptr(png));
+    auto* block = static_cast<unsigned char*>(pointer) - HeapHeader;
+    std::size_t size = 0;
+    std::memcpy(&size, block, sizeof size);
+    heap->held -= size;
+    std::free(block);
+}
+
 struct PngSession {
+    explicit PngSession(PngHeap& h) : heap(h) {}
+    PngHeap& heap;
     png_structp png = nullptr;
     png_infop info = nullptr;
     std::span<const std::uint8_t> bytes;
@@ -42,9 +96,18 @@ void OnError(png_structp png, png_const_charp text) {
     png_longjmp(png, 1);
 }
 
-// Warnings (a questionable colour profile, a bad checksum in an optional
-// chunk) leave a usable picture and are not worth a word.
-void OnWarning(png_structp, png_const_charp) {}
+// Warnings (a bad checksum in an optional chunk, a duplicate one) leave a
+// usable picture and are not worth a word. One is not: libpng only warns
+// when a chunk's length is beyond its limit, and then goes on to read it. A
+// critical chunk that long is refused here, before anything is read or
+// allocated for it; an ancillary one is skipped unread (see ReadHeader).
+void OnWarning(png_structp png, png_const_charp text) {
+    // The ancillary bit is bit 5 of the type's first letter (lower case).
+    const bool critical = (png_get_io_chunk_type(png) & 0x20000000u) == 0;
+    // The text is the chunk's name, a colon and libpng's words.
+    if (text && std::string_view(text).ends_with("chunk data is too large") && critical)
+        png_error(png, "a chunk claims more memory than a picture may take");
+}
 
 void ReadFromStream(png_structp png, png_bytep out, png_size_t count) {
     auto* session = static_cast<PngSession*>(png_get_io_ptr(png));
@@ -57,7 +120,7 @@ void ReadFromStream(png_structp png, png_bytep out, png_size_t count) {
 // With loosePixels an interlaced picture is read pass by pass, as its
 // passes store it, instead of row by row.
 bool ReadHeader(PngSession& s, bool loosePixels) {
-    s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &s, OnError, OnWarning);
+    s.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &s, OnError, OnWarning, &s.heap, Allocate, Release);
     if (!s.png)
         return false;
     s.info = png_create_info_struct(s.png);
@@ -68,11 +131,15 @@ bool ReadHeader(PngSession& s, bool loosePixels) {
     png_set_read_fn(s.png, &s, ReadFromStream);
     png_set_sig_bytes(s.png, 8); // checked by the caller
     png_set_user_limits(s.png, MaxPictureSide, MaxPictureSide);
+    png_set_chunk_malloc_max(s.png, PngChunkLimit);
+    png_set_chunk_cache_max(s.png, PngChunkCacheLimit);
+    // Only the header, palette, transparency and picture data are read. Every
+    // other chunk (text, colour profile, colour space, unknown ones) is
+    // skipped unread, so nothing is allocated for what it claims to hold.
     // Samples are used as stored, as the colour analysis of every other kind
-    // of picture does: the colour-space chunks are skipped, so libpng applies
-    // no gamma (also not while compositing).
-    static const png_byte ColourSpaceChunks[] = "gAMA\0sRGB\0iCCP\0cHRM";
-    png_set_keep_unknown_chunks(s.png, PNG_HANDLE_CHUNK_NEVER, ColourSpaceChunks, 4);
+    // of picture does: with the colour-space chunks skipped libpng applies no
+    // gamma (also not while compositing).
+    png_set_keep_unknown_chunks(s.png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_read_info(s.png, s.info);
     s.fileRowBytes = png_get_rowbytes(s.png, s.info);
 
@@ -203,7 +270,8 @@ bool ReadRows(PngSession& s, RowConsumer& rows, const PngBuffers& b) {
 std::string DecodePngRows(std::span<const std::uint8_t> bytes, RowConsumer& rows) {
     if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0)
         return "not a PNG picture";
-    PngSession session;
+    PngHeap heap; // outlives the session, whose end frees libpng's blocks
+    PngSession session(heap);
     session.bytes = bytes;
     session.position = 8;
     if (!ReadHeader(session, rows.TakesLoosePixels()))
@@ -249,5 +317,7 @@ std::string DecodePngRows(std::span<const std::uint8_t> bytes, RowConsumer& rows
 }
 
 PictureResult DecodePng(std::span<const std::uint8_t> bytes) { return DecodeToBitmap(bytes, DecodePngRows); }
+
+PngMemoryUse LastPngMemoryUse() { return lastMemoryUse; }
 
 } // namespace hg

@@ -42,6 +42,33 @@ public:
     // Writes a temporary file beside the target and renames it over the
     // target, so a failed write never leaves a truncated file in its place.
     virtual bool WriteAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) = 0;
+
+    // The steps of replacing a file by an edited copy of itself (the
+    // settings file is saved so). A file system that only reads (the
+    // command-line tools' pictures, some tests) refuses them all.
+    //
+    // Copies the file's bytes as they are to `to`, replacing it; the copy is
+    // never read-only, so it can be edited and removed.
+    virtual bool CopyOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+        (void)from, (void)to;
+        return false;
+    }
+    // Writes what has been written to the file through to the disk.
+    virtual bool FlushToDisk(const std::filesystem::path& path) {
+        (void)path;
+        return false;
+    }
+    // Moves `from` over `to` in one step, replacing it, written through to
+    // the disk before this returns. Refused for a read-only `to`.
+    virtual bool MoveOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+        (void)from, (void)to;
+        return false;
+    }
+    // Deletes the file; true when it is gone (also when it never was).
+    virtual bool Delete(const std::filesystem::path& path) {
+        (void)path;
+        return false;
+    }
 };
 
 // Packs a broken-down local time the way the platform's DOS date and time do:

@@ -102,4 +102,31 @@ bool StdFileSystem::WriteAtomically(const fs::path& path, std::span<const std::u
     return true;
 }
 
+bool StdFileSystem::CopyOver(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+    if (ec)
+        return false;
+    fs::permissions(to, fs::perms::owner_write, fs::perm_options::add, ec);
+    return !ec;
+}
+
+bool StdFileSystem::FlushToDisk(const fs::path& path) {
+    // The standard library cannot flush a file it did not write; its
+    // streams hand everything to the system when they close.
+    return FileExists(path);
+}
+
+bool StdFileSystem::MoveOver(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    fs::rename(from, to, ec);
+    return !ec;
+}
+
+bool StdFileSystem::Delete(const fs::path& path) {
+    std::error_code ec;
+    fs::remove(path, ec);
+    return !ec;
+}
+
 } // namespace hg

@@ -15,6 +15,10 @@ public:
     std::optional<std::vector<std::uint8_t>> ReadAll(const std::filesystem::path& path,
                                                      std::size_t maxBytes) override;
     bool WriteAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) override;
+    bool CopyOver(const std::filesystem::path& from, const std::filesystem::path& to) override;
+    bool FlushToDisk(const std::filesystem::path& path) override;
+    bool MoveOver(const std::filesystem::path& from, const std::filesystem::path& to) override;
+    bool Delete(const std::filesystem::path& path) override;
 };
 
 } // namespace hg

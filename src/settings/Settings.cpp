@@ -126,8 +126,10 @@ std::int32_t ReadInteger(IProfile& profile, const std::wstring& file, std::wstri
     return ParseSettingsInteger(*text).value_or(fallback);
 }
 
-void Write(IProfile& profile, const std::wstring& file, std::wstring_view key, std::int32_t value) {
-    if (!profile.WriteString(file, kSettingsSection, key, std::to_wstring(value)))
+// Writes one key into `copy`; a failure names the settings file itself.
+void Write(IProfile& profile, const std::wstring& copy, const std::wstring& file, std::wstring_view key,
+           std::int32_t value) {
+    if (!profile.WriteString(copy, kSettingsSection, key, std::to_wstring(value)))
         throw SettingsWriteError(file);
 }
 
@@ -152,16 +154,36 @@ TAppOptions LoadSettings(IProfile& profile, const std::wstring& file, bool windo
     return options;
 }
 
-void SaveSettings(IProfile& profile, const std::wstring& file, const TAppOptions& options, bool appEnabled) {
-    for (std::size_t n = 0; n < kKeys.size(); ++n) {
-        if (n == kAppEnabledPosition)
-            Write(profile, file, kAppEnabled, appEnabled ? 1 : 0);
-        if (const auto* i = std::get_if<IntegerKey>(&kKeys[n]))
-            Write(profile, file, i->key, options.*i->field);
-        else {
-            const auto& b = std::get<BooleanKey>(kKeys[n]);
-            Write(profile, file, b.key, options.*b.field ? 1 : 0);
+std::wstring SettingsCopyName(const std::wstring& file) { return file + L".tmp"; }
+
+void SaveSettings(IProfile& profile, IFileSystem& files, const std::wstring& file, const TAppOptions& options,
+                  bool appEnabled) {
+    // The keys go into a copy of the file beside it (the profile functions
+    // keep its layout, the keys this program does not know and their order),
+    // which then replaces the file in one step: a save cut short by a crash,
+    // a full disk or a failing write leaves the old file as it was.
+    const std::wstring copy = SettingsCopyName(file);
+    files.Delete(copy); // left by a save cut short; if it stays, copying over it fails below
+    if (files.FileExists(file) && !files.CopyOver(file, copy)) {
+        files.Delete(copy);
+        throw SettingsWriteError(file);
+    }
+    try {
+        for (std::size_t n = 0; n < kKeys.size(); ++n) {
+            if (n == kAppEnabledPosition)
+                Write(profile, copy, file, kAppEnabled, appEnabled ? 1 : 0);
+            if (const auto* i = std::get_if<IntegerKey>(&kKeys[n]))
+                Write(profile, copy, file, i->key, options.*i->field);
+            else {
+                const auto& b = std::get<BooleanKey>(kKeys[n]);
+                Write(profile, copy, file, b.key, options.*b.field ? 1 : 0);
+            }
         }
+        if (!files.FlushToDisk(copy) || !files.MoveOver(copy, file))
+            throw SettingsWriteError(file);
+    } catch (...) {
+        files.Delete(copy);
+        throw;
     }
 }
 

@@ -77,7 +77,12 @@ private:
 TAppOptions LoadSettings(IProfile& profile, const std::wstring& file, bool windows10);
 
 // Writes all 18 keys in their fixed order; "AppEnabled" is the live on/off
-// state passed in. Throws SettingsWriteError at the first value that fails.
-void SaveSettings(IProfile& profile, const std::wstring& file, const TAppOptions& options, bool appEnabled);
+// state passed in. The keys go into a copy of the file beside it
+// (SettingsCopyName), which is flushed and then moved over the file, so the
+// file is saved whole or not at all. Throws SettingsWriteError, naming the
+// file, at the first step that fails; the copy is removed again.
+std::wstring SettingsCopyName(const std::wstring& file);
+void SaveSettings(IProfile& profile, IFileSystem& files, const std::wstring& file, const TAppOptions& options,
+                  bool appEnabled);
 
 } // namespace hg

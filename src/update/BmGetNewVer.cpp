@@ -9,11 +9,15 @@ namespace hg {
 struct TBmGetNewVer::Check {
     std::wstring address;
     std::wstring file;
+    bool ownsFile = false;          // the file was made for this check, not given by the caller
     bool failureDlg = false;
     std::mutex lock;
     bool abandoned = false;         // guarded by lock
     bool finished = false;          // guarded by lock
     bool failure = false;           // guarded by lock
+    // The file is deleted only when this check made it or downloaded into
+    // it: a caller's TempFile that no download filled is left alone.
+    bool MayDelete(bool downloaded) const { return ownsFile || downloaded; }
     std::function<void()> wake;     // called under lock while not abandoned
 };
 
@@ -27,7 +31,8 @@ void TBmGetNewVer::Execute() {
     check->address = URLCurrVerFile;
     check->failureDlg = FailureDlg && Tag == 0;
     check->wake = ports_.wake;
-    check->file = TempFile.empty() ? ports_.transport->CreateTempFile() : TempFile;
+    check->ownsFile = TempFile.empty();
+    check->file = check->ownsFile ? ports_.transport->CreateTempFile() : TempFile;
     running_.push_back(check);
 
     if (check->file.empty() || !IsWebAddress(check->address)) {
@@ -43,7 +48,8 @@ void TBmGetNewVer::Execute() {
         const bool ok = transport->Download(check->address, check->file);
         std::lock_guard guard(check->lock);
         if (check->abandoned) {
-            transport->RemoveFile(check->file);
+            if (check->MayDelete(ok))
+                transport->RemoveFile(check->file);
             return;
         }
         check->finished = true;
@@ -69,9 +75,10 @@ void TBmGetNewVer::DeliverResults() {
     const std::weak_ptr<bool> alive = alive_;
     const std::shared_ptr<IUpdateTransport> transport = ports_.transport;
     for (const auto& [check, failure] : finished) {
-        if (alive.expired())
-            transport->RemoveFile(check->file);
-        else
+        if (alive.expired()) {
+            if (check->MayDelete(!failure))
+                transport->RemoveFile(check->file);
+        } else
             DownloadDone(*check, failure);
     }
 }
@@ -81,8 +88,10 @@ void TBmGetNewVer::Abandon() {
         std::lock_guard guard(check->lock);
         check->abandoned = true;
         // A finished download's file is ours to delete; a running one's file
-        // is deleted now and again by its worker when the download ends.
-        ports_.transport->RemoveFile(check->file);
+        // is deleted now (when the check made it) and by its worker when the
+        // download ends.
+        if (check->MayDelete(check->finished && !check->failure))
+            ports_.transport->RemoveFile(check->file);
     }
     running_.clear();
 }
@@ -94,7 +103,7 @@ void TBmGetNewVer::DownloadDone(const Check& check, bool failure) {
         if (bytes)
             content = ::hg::ParseVersionFile(*bytes, programName_);
     }
-    if (!check.file.empty())
+    if (!check.file.empty() && check.MayDelete(!failure))
         ports_.transport->RemoveFile(check.file);
 
     if (content) {

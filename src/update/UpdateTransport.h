@@ -18,7 +18,9 @@ public:
     // existing one); empty on failure.
     virtual std::wstring CreateTempFile() = 0;
     // Stores the resource at address in file, fetched afresh rather than
-    // from a cache; false on failure.
+    // from a cache; false on failure, which leaves the file as it was. What
+    // is larger than the version file may be, or takes longer than the time
+    // limit, is a failure, and never reaches the disk whole.
     virtual bool Download(const std::wstring& address, const std::wstring& file) = 0;
     // The file's bytes, or nullopt when it cannot be read or holds more than
     // maxBytes (nothing larger is read).

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <string>
+
 namespace hg::e2e {
 namespace {
 
@@ -187,6 +191,39 @@ TEST_F(Shell, ExitWhileAMessageBoxIsOpenClosesItAndRunsTheWholeExit) {
     ASSERT_NE(again.WaitMainWindow(), nullptr) << "the mutex was not released";
     again.Command(again.WaitMainWindow(), kExit);
     EXPECT_EQ(again.WaitExit(), 0u);
+}
+
+// A settings file the user made read-only: a save shows the error and
+// leaves the file byte for byte as it was, with no copy beside it.
+TEST_F(Shell, AReadOnlySettingsFileIsLeftAsItWasAndTheErrorShown) {
+    fs::create_directories(SettingsFile().parent_path());
+    const std::string before = "; kept as it is\r\n[General]\r\nAppEnabled=1\r\nUnknown=kept\r\n";
+    std::ofstream(SettingsFile(), std::ios::binary) << before;
+    ASSERT_TRUE(::SetFileAttributesW(SettingsFile().c_str(), FILE_ATTRIBUTE_READONLY));
+    const auto text = [] {
+        std::ifstream in(SettingsFile(), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const int iconsBefore = TrayIconCount();
+    App app(folder_.exe());
+    const HWND main = app.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return TrayIconCount() == iconsBefore + 1; })) << "the tray icon never appeared";
+    app.Command(main, kEnabled);
+    const HWND box = WaitDialog(app.pid());
+    ASSERT_NE(box, nullptr) << "no error box for the failed save";
+    EXPECT_TRUE(AnyTextContains(box, L"Unable to write to")) << "not the save's error box";
+    EXPECT_EQ(text(), before) << "the read-only file was changed";
+    EXPECT_TRUE(::GetFileAttributesW(SettingsFile().c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(fs::exists(SettingsFile().wstring() + L".tmp")) << "the copy stayed beside the file";
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box); }));
+
+    ::SetFileAttributesW(SettingsFile().c_str(), FILE_ATTRIBUTE_NORMAL);
+    app.Command(main, kExit);
+    EXPECT_EQ(app.WaitExit(), 0u);
+    EXPECT_EQ(ReadIni(SettingsFile(), L"AppEnabled"), L"0") << "the save after the change did not go through";
+    EXPECT_EQ(ReadIni(SettingsFile(), L"Unknown"), L"kept");
 }
 
 TEST_F(Shell, ExitWhileTheTrayMenuIsOpenClosesTheMenuAndEnds) {

@@ -95,6 +95,14 @@ int main(int argc, char** argv) {
     Write(root / "picture", "interlaced.png", EncodePng(greyAlpha));
     Write(root / "picture", "palette.png", EncodePng(indexed));
     Write(root / "picture", "deep.png", EncodePng(deep));
+    // The chunks a picture does not need, each in a small picture: plain,
+    // compressed and international text, a colour profile, an unknown chunk.
+    const Bytes plain = EncodePng(rgb);
+    Write(root / "picture", "text.png", WithPngChunk(plain, "tEXt", PngTextData("Comment", "a wallpaper")));
+    Write(root / "picture", "ztext.png", WithPngChunk(plain, "zTXt", PngCompressedData("Comment", "a wallpaper")));
+    Write(root / "picture", "itext.png", WithPngChunk(plain, "iTXt", PngInternationalData("Title", "a wallpaper")));
+    Write(root / "picture", "profile.png", WithPngChunk(plain, "iCCP", PngCompressedData("ICC", std::string(128, '\0'))));
+    Write(root / "picture", "unknown.png", WithPngChunk(plain, "prVt", Bytes{1, 2, 3, 4, 5, 6, 7, 8}));
 
     // Remembered colours: none, two, and a count larger than the entries.
     CustomColorList list;

@@ -87,7 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(!options.FadeColor && options.ShowPreviewWindow, "fades or the hidden preview offered on Windows 10");
 
     hg::testing::FakeProfile saved;
-    SaveSettings(saved, file, options, options.AppEnabled);
+    hg::testing::FakeFileSystem disk;
+    disk.profile = &saved;
+    SaveSettings(saved, disk, file, options, options.AppEnabled);
     Require(LoadSettings(saved, file, windows10) == options, "the settings read back differ from those written");
     return 0;
 }

@@ -160,4 +160,39 @@ bool Win32FileSystem::WriteAtomically(const std::filesystem::path& path, std::sp
     return true;
 }
 
+bool Win32FileSystem::CopyOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (!::CopyFileW(from.c_str(), to.c_str(), FALSE))
+        return false;
+    // The copy takes the original's attributes; a read-only one could not be
+    // edited, nor removed after a failed save.
+    const DWORD attributes = ::GetFileAttributesW(to.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           ((attributes & FILE_ATTRIBUTE_READONLY) == 0 ||
+            ::SetFileAttributesW(to.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}));
+}
+
+bool Win32FileSystem::FlushToDisk(const std::filesystem::path& path) {
+    // A profile file's writes may be cached by the profile functions (Wine
+    // does); this hands them to the file first.
+    ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, path.c_str());
+    const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file && ::FlushFileBuffers(file.get());
+}
+
+bool Win32FileSystem::MoveOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+    // Windows refuses to replace a read-only file, Wine does not: the user's
+    // "read-only" is kept on both.
+    if (const DWORD attributes = ::GetFileAttributesW(to.c_str());
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+bool Win32FileSystem::Delete(const std::filesystem::path& path) {
+    return ::DeleteFileW(path.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
 } // namespace hg::win32

@@ -22,6 +22,8 @@ inline const std::wstring kColours = kData + L"CustomColorCache.Settings";
 
 class FakeMainPorts : public ::testing::Test {
 protected:
+    FakeMainPorts() { files.profile = &profile; }
+
     // A new main window logic on these fakes, its tray attached, not created yet.
     std::unique_ptr<MainForm> NewForm() {
         auto form = std::make_unique<MainForm>(

@@ -5,6 +5,7 @@
 #include "platform/Registry.h"
 #include "platform/SystemInfo.h"
 
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -12,6 +13,34 @@
 #include <vector>
 
 namespace hg::testing {
+
+// INI files as file -> section -> key -> value; remembers the order of writes.
+class FakeProfile final : public IProfile {
+public:
+    std::map<std::wstring, std::map<std::wstring, std::wstring>> values; // file -> key -> value
+    std::vector<std::pair<std::wstring, std::wstring>> writes;           // key, value in order
+    bool failWrites = false;
+    std::size_t failFromWrite = SIZE_MAX; // writes fail once this many have been made
+
+    std::optional<std::wstring> ReadString(const std::wstring& file, std::wstring_view section,
+                                           std::wstring_view key) override {
+        const auto f = values.find(file);
+        if (section != L"General" || f == values.end())
+            return std::nullopt;
+        const auto v = f->second.find(std::wstring(key));
+        if (v == f->second.end())
+            return std::nullopt;
+        return v->second;
+    }
+    bool WriteString(const std::wstring& file, std::wstring_view section, std::wstring_view key,
+                     std::wstring_view value) override {
+        if (failWrites || writes.size() >= failFromWrite || section != L"General")
+            return false;
+        values[file][std::wstring(key)] = std::wstring(value);
+        writes.emplace_back(key, value);
+        return true;
+    }
+};
 
 class FakeFileSystem final : public IFileSystem {
 public:
@@ -22,6 +51,11 @@ public:
     std::map<std::wstring, File> files;
     std::set<std::wstring> directories;
     bool failWrites = false;
+    // Steps of replacing a file that fail: "copy", "flush", "move", "delete".
+    std::set<std::string> failing;
+    // With a profile attached, its values belong to the files here: they are
+    // copied, moved and deleted with them, and a file with values exists.
+    FakeProfile* profile = nullptr;
 
     static std::wstring Key(const std::filesystem::path& path) {
         std::wstring text = path.wstring();
@@ -30,7 +64,9 @@ public:
         return text;
     }
 
-    bool FileExists(const std::filesystem::path& path) override { return files.count(Key(path)) != 0; }
+    bool FileExists(const std::filesystem::path& path) override {
+        return files.count(Key(path)) != 0 || (profile && profile->values.count(Key(path)) != 0);
+    }
     bool DirectoryExists(const std::filesystem::path& path) override { return directories.count(Key(path)) != 0; }
     bool CreateDirectories(const std::filesystem::path& path) override {
         if (failWrites)
@@ -59,31 +95,41 @@ public:
         files[Key(path)].bytes.assign(bytes.begin(), bytes.end());
         return true;
     }
-};
-
-// INI files as file -> section -> key -> value; remembers the order of writes.
-class FakeProfile final : public IProfile {
-public:
-    std::map<std::wstring, std::map<std::wstring, std::wstring>> values; // file -> key -> value
-    std::vector<std::pair<std::wstring, std::wstring>> writes;           // key, value in order
-    bool failWrites = false;
-
-    std::optional<std::wstring> ReadString(const std::wstring& file, std::wstring_view section,
-                                           std::wstring_view key) override {
-        const auto f = values.find(file);
-        if (section != L"General" || f == values.end())
-            return std::nullopt;
-        const auto v = f->second.find(std::wstring(key));
-        if (v == f->second.end())
-            return std::nullopt;
-        return v->second;
-    }
-    bool WriteString(const std::wstring& file, std::wstring_view section, std::wstring_view key,
-                     std::wstring_view value) override {
-        if (failWrites || section != L"General")
+    bool CopyOver(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        if (failing.count("copy") || !FileExists(from))
             return false;
-        values[file][std::wstring(key)] = std::wstring(value);
-        writes.emplace_back(key, value);
+        if (files.count(Key(from)))
+            files[Key(to)] = files[Key(from)];
+        if (profile && profile->values.count(Key(from)))
+            profile->values[Key(to)] = profile->values[Key(from)];
+        return true;
+    }
+    bool FlushToDisk(const std::filesystem::path& path) override {
+        return !failing.count("flush") && FileExists(path);
+    }
+    bool MoveOver(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        if (failing.count("move") || !FileExists(from))
+            return false;
+        files.erase(Key(to));
+        if (const auto f = files.find(Key(from)); f != files.end()) {
+            files[Key(to)] = f->second;
+            files.erase(Key(from));
+        }
+        if (profile) {
+            profile->values.erase(Key(to));
+            if (const auto v = profile->values.find(Key(from)); v != profile->values.end()) {
+                profile->values[Key(to)] = v->second;
+                profile->values.erase(v);
+            }
+        }
+        return true;
+    }
+    bool Delete(const std::filesystem::path& path) override {
+        if (failing.count("delete"))
+            return false;
+        files.erase(Key(path));
+        if (profile)
+            profile->values.erase(Key(path));
         return true;
     }
 };

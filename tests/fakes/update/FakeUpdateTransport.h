@@ -76,6 +76,15 @@ public:
         opened.push_back(address);
     }
 
+    // A file that is there before any check, as a caller's TempFile.
+    void PutFile(const std::wstring& file, std::string bytes) {
+        std::lock_guard guard(lock_);
+        files_[file] = {bytes.begin(), bytes.end()};
+    }
+    bool HasFile(const std::wstring& file) {
+        std::lock_guard guard(lock_);
+        return files_.count(file) != 0;
+    }
     std::size_t FileCount() {
         std::lock_guard guard(lock_);
         return files_.size();

@@ -417,6 +417,63 @@ TEST(DecodePng, DataTooShortForItsSizeIsRefused) {
     }
 }
 
+// Chunks whose length field claims nearly 2 GiB, in files of about a
+// hundred bytes. libpng would allocate (and clear) what the chunk claims
+// before finding that the file ends; nothing beyond a chunk's limit is ever
+// read or allocated: an ancillary chunk is skipped unread (so the file is
+// then too short for what follows), a critical one is refused at its header.
+TEST(DecodePng, ChunksClaimingHugeLengthsCostNothing) {
+    std::vector<TColor> expected;
+    const Bytes small = MakePng({PNG_COLOR_TYPE_RGB, 8, false, false}, 4, 4, expected);
+    const std::string text(40, 'x');
+    const struct {
+        const char* type;
+        Bytes data;
+        const char* reason;
+    } cases[] = {
+        {"tEXt", test::PngTextData("Comment", text), "truncated"},
+        {"zTXt", test::PngCompressedData("Comment", text), "truncated"},
+        {"iTXt", test::PngInternationalData("Comment", text), "truncated"},
+        {"iCCP", test::PngCompressedData("Profile", text), "truncated"},
+        {"prVt", Bytes(40, 7), "truncated"},                      // unknown, ancillary
+        {"IDAT", Bytes(40, 7), "claims more memory"},             // critical
+        {"HUGE", Bytes(40, 7), "claims more memory"},             // unknown, critical
+    };
+    for (const auto& c : cases) {
+        for (const std::uint32_t claimed : {0x7FFFFFFFu, 0x10000000u}) {
+            const Bytes file = test::WithPngChunk(small, c.type, c.data, claimed);
+            ASSERT_LT(file.size(), 200u);
+            const PictureResult picture = DecodePng(file);
+            EXPECT_FALSE(picture) << c.type;
+            EXPECT_NE(picture.error.find(c.reason), std::string::npos) << c.type << ": " << picture.error;
+            const PngMemoryUse use = LastPngMemoryUse();
+            EXPECT_LT(use.largestRequest, std::size_t{1} << 20) << c.type << " made libpng ask for that much";
+            EXPECT_LT(use.peak, std::size_t{1} << 20) << c.type;
+        }
+    }
+}
+
+// The same chunks present in full, one of them larger than any chunk limit,
+// are passed over: the picture reads as without them.
+TEST(DecodePng, AncillaryChunksAreSkipped) {
+    std::vector<TColor> expected;
+    const Bytes plain = MakePng({PNG_COLOR_TYPE_RGB, 8, false, false}, 4, 4, expected);
+    const Bytes chunks[][2] = {
+        {Bytes{'t', 'E', 'X', 't'}, test::PngTextData("Comment", std::string(9 << 20, 'x'))},
+        {Bytes{'z', 'T', 'X', 't'}, test::PngCompressedData("Comment", std::string(1 << 20, 'x'))},
+        {Bytes{'i', 'T', 'X', 't'}, test::PngInternationalData("Comment", "text")},
+        {Bytes{'i', 'C', 'C', 'P'}, test::PngCompressedData("Profile", std::string(1000, '\0'))},
+        {Bytes{'p', 'r', 'V', 't'}, Bytes(3000, 1)},
+    };
+    for (const auto& [type, data] : chunks) {
+        const std::string name(type.begin(), type.end());
+        const PictureResult picture = DecodePng(test::WithPngChunk(plain, name, data));
+        ASSERT_TRUE(picture) << name << ": " << picture.error;
+        EXPECT_EQ(Pixels(*picture.bitmap), expected) << name;
+        EXPECT_LT(LastPngMemoryUse().largestRequest, std::size_t{1} << 20) << name;
+    }
+}
+
 // ----- Windows bitmaps -----
 
 Bytes Palette4(const std::vector<TColor>& colors, bool core = false) {

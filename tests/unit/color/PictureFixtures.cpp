@@ -1,7 +1,9 @@
 #include "PictureFixtures.h"
 
 #include <png.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -108,6 +110,62 @@ void WriteToVector(png_structp png, png_bytep data, png_size_t length) {
 void Flush(png_structp) {}
 
 } // namespace
+
+Bytes WithPngChunk(const Bytes& png, const std::string& type, const Bytes& data,
+                   std::optional<std::uint32_t> claimedLength) {
+    constexpr std::size_t AfterHeader = 8 + 25; // the signature, then IHDR's length, type, 13 bytes, checksum
+    if (png.size() < AfterHeader || type.size() != 4)
+        throw std::runtime_error("not a PNG file with a header chunk");
+    Bytes out(png.size() + 12 + data.size());
+    const auto put = [&](std::size_t at, std::uint32_t v) {
+        for (std::size_t i = 0; i < 4; ++i)
+            out[at + i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
+    };
+    std::copy_n(png.begin(), AfterHeader, out.begin());
+    put(AfterHeader, claimedLength.value_or(static_cast<std::uint32_t>(data.size())));
+    std::copy(type.begin(), type.end(), out.begin() + AfterHeader + 4);
+    std::copy(data.begin(), data.end(), out.begin() + AfterHeader + 8);
+    const auto crc = static_cast<std::uint32_t>(
+        crc32(crc32(0, nullptr, 0), out.data() + AfterHeader + 4, static_cast<uInt>(4 + data.size())));
+    put(AfterHeader + 8 + data.size(), crc);
+    std::copy(png.begin() + AfterHeader, png.end(), out.begin() + static_cast<std::ptrdiff_t>(AfterHeader + 12 + data.size()));
+    return out;
+}
+
+Bytes PngTextData(const std::string& keyword, const std::string& text) {
+    Bytes out(keyword.begin(), keyword.end());
+    out.push_back(0);
+    out.insert(out.end(), text.begin(), text.end());
+    return out;
+}
+
+namespace {
+Bytes Deflated(const std::string& text) {
+    uLongf size = compressBound(static_cast<uLong>(text.size()));
+    Bytes out(size);
+    if (compress(out.data(), &size, reinterpret_cast<const Bytef*>(text.data()), static_cast<uLong>(text.size())) != Z_OK)
+        throw std::runtime_error("cannot compress a test chunk");
+    out.resize(size);
+    return out;
+}
+} // namespace
+
+Bytes PngCompressedData(const std::string& keyword, const std::string& text) {
+    Bytes out(keyword.begin(), keyword.end());
+    out.push_back(0);
+    out.push_back(0); // deflate
+    const Bytes packed = Deflated(text);
+    out.insert(out.end(), packed.begin(), packed.end());
+    return out;
+}
+
+Bytes PngInternationalData(const std::string& keyword, const std::string& text) {
+    Bytes out(keyword.begin(), keyword.end());
+    out.insert(out.end(), {0, 1, 0, 0, 0}); // compressed, deflate, no language, no translation
+    const Bytes packed = Deflated(text);
+    out.insert(out.end(), packed.begin(), packed.end());
+    return out;
+}
 
 Bytes EncodePng(const PngSpec& layout) {
     Bytes out;

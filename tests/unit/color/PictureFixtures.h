@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,18 @@ struct PngSpec {
     double gamma = 0;                          // a gAMA chunk when not 0
 };
 Bytes EncodePng(const PngSpec& layout);
+
+// The PNG file with one more chunk right after its header chunk: the chunk
+// type and data as given, the data's own length in its length field unless
+// claimedLength says otherwise, and the checksum over the type and the data.
+Bytes WithPngChunk(const Bytes& png, const std::string& type, const Bytes& data,
+                   std::optional<std::uint32_t> claimedLength = std::nullopt);
+// Data of the ancillary chunks that hold text and profiles: a keyword, then
+// (zTXt, iCCP) a compression byte and the zlib stream of the text, or (iTXt)
+// the flags, an empty language and translated keyword, and the text.
+Bytes PngTextData(const std::string& keyword, const std::string& text);
+Bytes PngCompressedData(const std::string& keyword, const std::string& text);
+Bytes PngInternationalData(const std::string& keyword, const std::string& text);
 
 // Little-endian byte writer for hand-made files.
 struct ByteWriter {

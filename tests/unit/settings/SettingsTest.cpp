@@ -71,12 +71,20 @@ TEST(LoadSettings, WindowsTenForcesNoFadeAndThePreviewWindow) {
     EXPECT_FALSE(seven.ShowPreviewWindow);
 }
 
-TEST(SaveSettings, WritesTheEighteenKeysInOrderWithTheLiveEnabledState) {
+// The profile's values live in the fake files, as on a disk.
+struct SettingsDisk {
+    SettingsDisk() { files.profile = &profile; }
     FakeProfile profile;
+    FakeFileSystem files;
+};
+
+TEST(SaveSettings, WritesTheEighteenKeysInOrderWithTheLiveEnabledState) {
+    SettingsDisk disk;
+    FakeProfile& profile = disk.profile;
     TAppOptions options;
     options.Intensity = 33;
     options.AppEnabled = true; // the loaded value; the live state wins
-    SaveSettings(profile, kFile, options, false);
+    SaveSettings(profile, disk.files, kFile, options, false);
     const std::vector<std::pair<std::wstring, std::wstring>> expected = {
         {L"Mode", L"0"},          {L"Intensity", L"33"},          {L"FadeColor", L"1"},
         {L"UseBgColor", L"1"},    {L"ShowDeskOnPick", L"1"},      {L"DisableOnPick", L"0"},
@@ -93,15 +101,70 @@ TEST(SaveSettings, WritesTheEighteenKeysInOrderWithTheLiveEnabledState) {
     EXPECT_EQ(back, options);
 }
 
-TEST(SaveSettings, AFailedWriteRaisesUnableToWriteWithThePath) {
-    FakeProfile profile;
-    profile.failWrites = true;
-    try {
-        SaveSettings(profile, kFile, TAppOptions{}, true);
-        FAIL() << "no error raised";
-    } catch (const SettingsWriteError& error) {
-        EXPECT_EQ(error.message(), L"Unable to write to " + kFile);
+TEST(SaveSettings, KeysTheProgramDoesNotKnowAreKept) {
+    SettingsDisk disk;
+    disk.profile.values[kFile] = {{L"CustomColors", L"ColorA=FFFFFF"}, {L"Intensity", L"12"}};
+    SaveSettings(disk.profile, disk.files, kFile, TAppOptions{}, true);
+    EXPECT_EQ(disk.profile.values[kFile][L"CustomColors"], L"ColorA=FFFFFF");
+    EXPECT_EQ(disk.profile.values[kFile][L"Intensity"], L"70");
+    EXPECT_EQ(disk.profile.values[kFile].size(), 19u);
+    EXPECT_FALSE(disk.files.FileExists(SettingsCopyName(kFile)));
+}
+
+// Whichever step of the save fails, the settings file keeps every byte and
+// value it had, the error names it, and no copy is left beside it; the
+// next save (nothing failing) goes through.
+TEST(SaveSettings, AFailedStepLeavesTheOldFileAsItWas) {
+    const std::vector<std::uint8_t> bytes = {'[', 'G', 'e', 'n', 'e', 'r', 'a', 'l', ']', '\r', '\n', 'M', 'o', 'd', 'e', '=', '2'};
+    const struct {
+        const char* step;
+        std::size_t failFromWrite;
+        bool oldFileExists;
+    } steps[] = {
+        {"copy", SIZE_MAX, true},  {"", 0, true},   {"", 1, true},      {"", 9, true},
+        {"", 17, true},            {"flush", SIZE_MAX, true}, {"move", SIZE_MAX, true},
+        {"", 5, false},            {"flush", SIZE_MAX, false}, {"move", SIZE_MAX, false},
+    };
+    for (const auto& s : steps) {
+        SettingsDisk disk;
+        if (s.oldFileExists) {
+            disk.files.files[kFile].bytes = bytes;
+            disk.profile.values[kFile] = {{L"Mode", L"2"}, {L"Unknown", L"kept"}};
+        }
+        const auto valuesBefore = disk.profile.values;
+        disk.files.failing = {s.step};
+        disk.profile.failFromWrite = s.failFromWrite;
+        const std::string label = std::string(s.step) + " / write " + std::to_string(s.failFromWrite) +
+                                  (s.oldFileExists ? " / existing file" : " / no file");
+        TAppOptions options;
+        options.Mode = 1;
+        try {
+            SaveSettings(disk.profile, disk.files, kFile, options, true);
+            ADD_FAILURE() << label << ": no error raised";
+        } catch (const SettingsWriteError& error) {
+            EXPECT_EQ(error.message(), L"Unable to write to " + kFile) << label;
+        }
+        if (s.oldFileExists)
+            EXPECT_EQ(disk.files.files[kFile].bytes, bytes) << label;
+        else
+            EXPECT_FALSE(disk.files.FileExists(kFile)) << label << ": a partial file appeared";
+        EXPECT_EQ(disk.profile.values, valuesBefore) << label;
+        EXPECT_FALSE(disk.files.FileExists(SettingsCopyName(kFile))) << label << ": the copy was left behind";
+
+        disk.files.failing.clear();
+        disk.profile.failFromWrite = SIZE_MAX;
+        SaveSettings(disk.profile, disk.files, kFile, options, true);
+        EXPECT_EQ(disk.profile.values[kFile][L"Mode"], L"1") << label;
     }
+}
+
+TEST(SaveSettings, ACopyLeftByASaveCutShortIsReplaced) {
+    SettingsDisk disk;
+    disk.profile.values[kFile] = {{L"Mode", L"2"}};
+    disk.profile.values[SettingsCopyName(kFile)] = {{L"Stale", L"1"}};
+    SaveSettings(disk.profile, disk.files, kFile, TAppOptions{}, true);
+    EXPECT_EQ(disk.profile.values[kFile].count(L"Stale"), 0u);
+    EXPECT_EQ(disk.profile.values[kFile][L"Mode"], L"0");
 }
 
 TEST(SettingsLocation, RoamingFolderUnlessAFileLiesBesideTheProgram) {

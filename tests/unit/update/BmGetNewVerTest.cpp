@@ -164,6 +164,58 @@ TEST_F(GetNewVer, NoTemporaryFileOrUnsafeAddressIsAFailureWithoutDownload) {
     EXPECT_EQ(transport->FileCount(), 0u);
 }
 
+// A TempFile the caller names is the caller's: the check deletes it only
+// after downloading into it, never when nothing reached it.
+TEST_F(GetNewVer, ACallersTempFileIsDeletedOnlyWhenTheCheckFilledIt) {
+    const std::wstring mine = L"C:\\Users\\me\\mine.txt";
+    component->FailureDlg = false;
+    component->TempFile = mine;
+    const struct {
+        const char* what;
+        const wchar_t* address;
+        bool downloadOk;
+        bool destroyWhileRunning;
+        bool kept;
+    } cases[] = {
+        {"unsafe address, no download", L"file:///C:/secret.txt", true, false, true},
+        {"failed download", nullptr, false, false, true},
+        {"failed download, component destroyed meanwhile", nullptr, false, true, true},
+        {"downloaded into it", nullptr, true, false, false},
+        {"downloaded into it, component destroyed meanwhile", nullptr, true, true, false},
+    };
+    int ended = 0;
+    for (const auto& c : cases) {
+        transport->PutFile(mine, "the caller's own text");
+        if (!component) {
+            component = std::make_unique<TBmGetNewVer>(
+                TBmGetNewVer::Ports{transport, dialogs, [this] { ++wakes; }}, L"Hueglass", L"2.0.1.1");
+            component->FailureDlg = false;
+            component->TempFile = mine;
+        }
+        component->URLCurrVerFile = c.address ? c.address : L"https://www.brenmoor.com/ver/curr_ver.txt";
+        transport->Answer(kSame, c.downloadOk);
+        if (c.destroyWhileRunning)
+            transport->Hold();
+        component->Execute();
+        if (c.destroyWhileRunning) {
+            transport->WaitForDownloadsStarted(ended + 1);
+            component.reset();
+            transport->Release();
+        }
+        if (!c.address)
+            transport->WaitForDownloadsEnded(++ended);
+        if (c.destroyWhileRunning) {
+            // The worker ends on its own; give it the moment to finish.
+            const auto deadline = std::chrono::steady_clock::now() + 10s;
+            while (transport->HasFile(mine) != c.kept && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(1ms);
+        } else {
+            Deliver();
+        }
+        EXPECT_EQ(transport->HasFile(mine), c.kept) << c.what;
+    }
+}
+
 TEST_F(GetNewVer, DestroyedWhileDownloadingCallsNothingBackAndLeavesNoFile) {
     transport->Answer(kNewer);
     transport->Hold();

@@ -1,9 +1,11 @@
 // The registry and file-system ports and hueglass-color on the real registry
 // and file system: what the fakes cannot show.
+#include "settings/Settings.h"
 #include "cli/HueglassColor.h"
 #include "color/win32/Win32Pictures.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Profile.h"
 #include "platform/win32/Win32Registry.h"
 
 #include <gtest/gtest.h>
@@ -126,6 +128,49 @@ TEST_F(InCurrentFolder, TheToolReadsRelativeNamesAndSaysWhenANameIsAFolder) {
     EXPECT_EQ(run.out, "#204080\t0x00804020\twall.bmp\n");
     EXPECT_NE(run.err.find("hueglass-color: pictures: is a folder"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("hueglass-color: none.bmp: no such file"), std::string::npos) << run.err;
+}
+
+std::string FileText(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The settings saved through a copy with the real profile functions: the
+// file keeps its layout, comments, other sections and keys in their order.
+TEST_F(InCurrentFolder, SettingsSavedThroughACopyKeepWhatTheProgramDoesNotKnow) {
+    const fs::path file = folder_ / L"Hueglass.Settings";
+    const std::string before = "; written by hand\r\n[Other]\r\nA=1\r\n[General]\r\nZeta=last\r\n"
+                               "Intensity=0x20\r\nCustomColors=ColorA=FFFFFF\r\n";
+    std::ofstream(file, std::ios::binary) << before;
+    win32::Win32Profile profile;
+    win32::Win32FileSystem files;
+    TAppOptions options;
+    options.Intensity = 44;
+    SaveSettings(profile, files, file.wstring(), options, true);
+
+    const std::string after = FileText(file);
+    EXPECT_EQ(after.rfind("; written by hand\r\n[Other]\r\nA=1\r\n[General]\r\nZeta=last\r\nIntensity=44\r\n"
+                          "CustomColors=ColorA=FFFFFF\r\nMode=0\r\n", 0),
+              0u)
+        << after;
+    EXPECT_EQ(LoadSettings(profile, file.wstring(), false).Intensity, 44);
+    EXPECT_FALSE(fs::exists(SettingsCopyName(file.wstring()))) << "the copy stayed beside the file";
+}
+
+// A read-only settings file is refused, and stays as it was: same bytes,
+// still read-only, no copy beside it.
+TEST_F(InCurrentFolder, AReadOnlySettingsFileIsLeftAsItWas) {
+    const fs::path file = folder_ / L"Hueglass.Settings";
+    const std::string before = "[General]\r\nMode=2\r\nUnknown=kept\r\n";
+    std::ofstream(file, std::ios::binary) << before;
+    ASSERT_TRUE(::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    win32::Win32Profile profile;
+    win32::Win32FileSystem files;
+    EXPECT_THROW(SaveSettings(profile, files, file.wstring(), TAppOptions{}, true), SettingsWriteError);
+    EXPECT_EQ(FileText(file), before);
+    EXPECT_TRUE(::GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(fs::exists(SettingsCopyName(file.wstring()))) << "the copy stayed beside the file";
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 } // namespace

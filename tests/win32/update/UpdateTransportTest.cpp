@@ -3,17 +3,26 @@
 #include "update/BmGetNewVer.h"
 #include "update/win32/Win32UpdateTransport.h"
 
+#include "update/VersionFile.h"
 #include "update/win32/SystemText.h"
 #include "fakes/dialogs/FakeTaskDialogHost.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <shlobj.h>
+#include <wininet.h>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -68,6 +77,8 @@ public:
         return L"http://127.0.0.1:" + std::to_wstring(port_) + path;
     }
     int accepted() const { return accepted_.load(); }
+    // Called with each request as it arrives, before it is answered.
+    std::function<void()> onRequest;
 
 private:
     void Serve() {
@@ -89,7 +100,19 @@ private:
                     break;
                 request.append(buffer, static_cast<std::size_t>(n));
             }
-            ::send(client, response_.data(), static_cast<int>(response_.size()), 0);
+            if (onRequest)
+                onRequest();
+            // Sent in pieces: a client that gives up, or stops reading for a
+            // second, ends the sending.
+            const DWORD patience = 1000;
+            ::setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&patience), sizeof patience);
+            for (std::size_t sent = 0; sent < response_.size();) {
+                const int piece = static_cast<int>(std::min<std::size_t>(response_.size() - sent, 16384));
+                const int n = ::send(client, response_.data() + sent, piece, 0);
+                if (n <= 0)
+                    break;
+                sent += static_cast<std::size_t>(n);
+            }
             ::shutdown(client, SD_SEND);
             ::closesocket(client);
         }
@@ -123,13 +146,67 @@ std::size_t TempFilesNamedTmp() {
     return count;
 }
 
+// The largest file seen, while it runs, in the temporary folder and the
+// Internet cache that was written after it started: what of a download
+// reached the disk.
+class DiskWatch {
+public:
+    DiskWatch() : start_(fs::file_time_type::clock::now() - std::chrono::seconds(2)) {
+        wchar_t cache[MAX_PATH] = {};
+        folders_.push_back(GetTempDirectory());
+        if (SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_INTERNET_CACHE, nullptr, 0, cache)))
+            folders_.push_back(cache);
+        thread_ = std::thread([this] {
+            while (!stop_) {
+                Look();
+                std::this_thread::sleep_for(2ms);
+            }
+        });
+    }
+    ~DiskWatch() { Stop(); }
+    std::uintmax_t Stop() {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        Look();
+        return largest_;
+    }
+
+private:
+    void Look() {
+        for (const auto& folder : folders_) {
+            std::error_code ec;
+            for (fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
+                 !ec && it != end; it.increment(ec)) {
+                std::error_code e;
+                if (it->is_regular_file(e) && it->last_write_time(e) >= start_) {
+                    const std::uintmax_t size = it->file_size(e);
+                    if (!e && size > largest_) {
+                        largest_ = size;
+                        largestName_ = it->path().wstring();
+                    }
+                }
+            }
+        }
+    }
+
+    fs::file_time_type start_;
+    std::vector<fs::path> folders_;
+    std::atomic<bool> stop_{false};
+    std::uintmax_t largest_ = 0;
+    std::thread thread_;
+
+public:
+    std::wstring largestName_;
+};
+
 class UpdateCheck : public ::testing::Test {
 protected:
     void SetUp() override { filesBefore = TempFilesNamedTmp(); }
 
-    std::unique_ptr<TBmGetNewVer> MakeComponent() {
+    std::unique_ptr<TBmGetNewVer> MakeComponent(std::shared_ptr<Win32UpdateTransport> through = nullptr) {
         auto component = std::make_unique<TBmGetNewVer>(
-            TBmGetNewVer::Ports{transport, dialogs, [this] { ++wakes; }}, L"Hueglass", L"2.0.1.1");
+            TBmGetNewVer::Ports{through ? through : transport, dialogs, [this] { ++wakes; }}, L"Hueglass", L"2.0.1.1");
         component->FailureDlg = false;
         component->DownloadDlg = false;
         component->OnGetURL = [this](TBmGetNewVer&, const std::wstring& current, const std::wstring&,
@@ -139,8 +216,8 @@ protected:
     }
 
     // Runs one check against the address and delivers its result here.
-    void Check(const std::wstring& address) {
-        auto component = MakeComponent();
+    void Check(const std::wstring& address, std::shared_ptr<Win32UpdateTransport> through = nullptr) {
+        auto component = MakeComponent(through);
         component->URLCurrVerFile = address;
         const int before = wakes.load();
         component->Execute();
@@ -149,6 +226,8 @@ protected:
     }
 
     std::shared_ptr<Win32UpdateTransport> transport = std::make_shared<Win32UpdateTransport>();
+    // The same with a short time limit, for servers that hold the download.
+    std::shared_ptr<Win32UpdateTransport> hurried = std::make_shared<Win32UpdateTransport>(2s);
     testing::FakeTaskDialogHost dialogs;
     std::atomic<int> wakes{0};
     std::vector<std::wstring> reported;
@@ -188,6 +267,87 @@ TEST_F(UpdateCheck, ErrorPagesAndRefusedConnectionsAreFailures) {
     EXPECT_TRUE(reported.empty());
     EXPECT_EQ(failures, 3);
     EXPECT_EQ(TempFilesNamedTmp(), filesBefore) << "a temporary file was left behind";
+}
+
+// A server that sends far more than a version file may be, with its size
+// announced or not: the download is cut off as it runs, the check fails
+// within the time limit, and nothing of it stays on the disk: not its file,
+// not urlmon's copy in the Internet cache. (While it runs, Wine's urlmon
+// writes what it has received into its cache and the target in pieces of a
+// few hundred KiB between two reports, whatever it is asked; the largest
+// file seen is printed.)
+TEST_F(UpdateCheck, AHugeAnswerIsCutOffAndLeavesNothingOnTheDisk) {
+    const std::string huge(10 << 20, 'x');
+    const std::string announced = Response("200 OK", "[CurrentVersions]\r\nHueglass=" + huge);
+    const std::string unannounced = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n" + huge;
+    for (const std::string* answer : {&announced, &unannounced}) {
+        HttpServer server(*answer);
+        const std::wstring address = server.Url();
+        DiskWatch disk;
+        const auto start = std::chrono::steady_clock::now();
+        Check(address);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, kDownloadTimeLimit);
+        server.Stop();
+        EXPECT_TRUE(WaitFor([&] { return TempFilesNamedTmp() == filesBefore; })) << "the download's file stayed";
+        const std::uintmax_t largest = disk.Stop();
+        std::printf("largest file written during the download: %ju bytes (%s)\n", largest,
+                    fs::path(disk.largestName_).string().c_str());
+        EXPECT_FALSE(fs::exists(disk.largestName_)) << fs::path(disk.largestName_).string() << " stayed";
+        DWORD size = 0;
+        EXPECT_FALSE(::GetUrlCacheEntryInfoW(address.c_str(), nullptr, &size)) << "urlmon's copy stayed in the cache";
+    }
+    EXPECT_TRUE(reported.empty());
+    EXPECT_EQ(failures, 2);
+    EXPECT_EQ(TempFilesNamedTmp(), filesBefore) << "a temporary file was left behind";
+}
+
+// A server that accepts and never answers holds the check no longer than
+// the time limit (here a short one); the download it gave up on removes its
+// file once the server lets go.
+TEST_F(UpdateCheck, AServerThatNeverAnswersFailsAtTheTimeLimit) {
+    HttpServer server("", true);
+    const auto start = std::chrono::steady_clock::now();
+    Check(server.Url(), hurried);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(server.accepted(), 1);
+    EXPECT_GE(took, 2s);
+    EXPECT_LT(took, 10s) << "the check waited for the server";
+    EXPECT_EQ(failures, 1);
+    EXPECT_TRUE(reported.empty());
+    server.Stop();
+    EXPECT_TRUE(WaitFor([&] { return TempFilesNamedTmp() == filesBefore; }, 120s)) << "the temporary file stayed";
+}
+
+// A copy of the version file in the Internet cache is removed before the
+// download, so an old answer is never read instead of the server's.
+TEST_F(UpdateCheck, ACachedCopyOfTheVersionFileIsRemovedFirst) {
+    HttpServer server(Response("200 OK", VersionFile("2.0.2.0")));
+    const std::wstring address = server.Url(L"/cached.upd");
+    wchar_t local[MAX_PATH] = {};
+    ASSERT_TRUE(::CreateUrlCacheEntryW(address.c_str(), 0, L"upd", local, 0));
+    {
+        const std::string old = VersionFile("1.0.0.0");
+        std::ofstream(local, std::ios::binary).write(old.data(), static_cast<std::streamsize>(old.size()));
+    }
+    const FILETIME never{};
+    const wchar_t headers[] = L"HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\n";
+    ASSERT_TRUE(::CommitUrlCacheEntryW(address.c_str(), local, never, never, NORMAL_CACHE_ENTRY,
+                                       const_cast<wchar_t*>(headers), static_cast<DWORD>(wcslen(headers)), L"upd",
+                                       nullptr));
+    DWORD size = 0;
+    ASSERT_FALSE(::GetUrlCacheEntryInfoW(address.c_str(), nullptr, &size));
+    ASSERT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER)) << "the copy was not cached";
+
+    std::atomic<int> cachedAtRequest{-1};
+    server.onRequest = [&] {
+        DWORD needed = 0;
+        cachedAtRequest = ::GetUrlCacheEntryInfoW(address.c_str(), nullptr, &needed) ||
+                          ::GetLastError() == ERROR_INSUFFICIENT_BUFFER;
+    };
+    Check(address);
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_EQ(reported[0], L"2.0.2.0");
+    EXPECT_EQ(cachedAtRequest.load(), 0) << "the cached copy was still there when the version file was asked for";
 }
 
 TEST_F(UpdateCheck, DestroyedWhileTheServerNeverAnswers) {
