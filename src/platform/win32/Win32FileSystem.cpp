@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include <cwctype>
+#include <string>
 
 namespace hg::win32 {
 
@@ -180,6 +181,52 @@ bool Win32FileSystem::FlushToDisk(const std::filesystem::path& path) {
     return file && ::FlushFileBuffers(file.get());
 }
 
+namespace {
+
+// A file with more than one name: a package manager that keeps a portable
+// program's settings across upgrades links the file from its own folder.
+bool HasOtherNames(const std::filesystem::path& path) {
+    const UniqueFile file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    return file && ::GetFileInformationByHandle(file.get(), &information) && information.nNumberOfLinks > 1;
+}
+
+// Puts the bytes of `from` (a complete, flushed copy) into `to` itself, so
+// that every name of `to` sees them, then removes `from`.
+bool ReplaceContentsInPlace(const std::filesystem::path& from, const std::filesystem::path& to) {
+    constexpr LONGLONG kMostBytes = 16 * 1024 * 1024; // far beyond any settings file
+    std::string bytes;
+    {
+        const UniqueFile source(::CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+        LARGE_INTEGER size{};
+        if (!source || !::GetFileSizeEx(source.get(), &size) || size.QuadPart > kMostBytes)
+            return false;
+        bytes.resize(static_cast<std::size_t>(size.QuadPart));
+        DWORD read = 0;
+        if (!bytes.empty() &&
+            (!::ReadFile(source.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+             read != bytes.size()))
+            return false;
+    }
+    {
+        const UniqueFile target(::CreateFileW(to.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                              TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        if (!target ||
+            (!bytes.empty() &&
+             (!::WriteFile(target.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+              written != bytes.size())) ||
+            !::FlushFileBuffers(target.get()))
+            return false;
+    }
+    ::DeleteFileW(from.c_str());
+    return true;
+}
+
+} // namespace
+
 bool Win32FileSystem::MoveOver(const std::filesystem::path& from, const std::filesystem::path& to) {
     // Windows refuses to replace a read-only file, Wine does not: the user's
     // "read-only" is kept on both.
@@ -188,6 +235,11 @@ bool Win32FileSystem::MoveOver(const std::filesystem::path& from, const std::fil
         ::SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
+    // Moving the copy over would give the name a new file and leave the other
+    // names on the old one; such a file is rewritten in place from the
+    // complete copy instead.
+    if (HasOtherNames(to))
+        return ReplaceContentsInPlace(from, to);
     return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 

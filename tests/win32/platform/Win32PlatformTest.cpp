@@ -157,6 +157,24 @@ TEST_F(InCurrentFolder, SettingsSavedThroughACopyKeepWhatTheProgramDoesNotKnow) 
     EXPECT_FALSE(fs::exists(SettingsCopyName(file.wstring()))) << "the copy stayed beside the file";
 }
 
+// A settings file with a second name (a package manager's persisted copy,
+// linked from its own folder) is saved under both names, not split from it.
+TEST_F(InCurrentFolder, ASettingsFileWithASecondNameKeepsIt) {
+    const fs::path file = folder_ / L"Hueglass.Settings";
+    const fs::path link = folder_ / L"persisted.Settings";
+    std::ofstream(file, std::ios::binary) << "[General]\r\nMode=2\r\n";
+    ASSERT_TRUE(::CreateHardLinkW(link.c_str(), file.c_str(), nullptr));
+    win32::Win32Profile profile;
+    win32::Win32FileSystem files;
+    TAppOptions options;
+    options.Intensity = 44;
+    SaveSettings(profile, files, file.wstring(), options, true);
+
+    EXPECT_EQ(LoadSettings(profile, link.wstring(), false).Intensity, 44) << FileText(link);
+    EXPECT_EQ(FileText(link), FileText(file));
+    EXPECT_FALSE(fs::exists(SettingsCopyName(file.wstring()))) << "the copy stayed beside the file";
+}
+
 // A read-only settings file is refused, and stays as it was: same bytes,
 // still read-only, no copy beside it.
 TEST_F(InCurrentFolder, AReadOnlySettingsFileIsLeftAsItWas) {
