@@ -16,14 +16,48 @@
 #include "update/VersionFile.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace hg::win32 {
 
 namespace {
+
+// The downloads' own files that are still in use. A download that hangs
+// when the program ends would leave its file behind in the temporary
+// folder: what is left is deleted as the process exits. Never destroyed, so
+// a worker still running then never finds it gone.
+struct PendingFiles {
+    std::mutex lock;
+    std::vector<std::wstring> files;
+
+    static PendingFiles& Get() {
+        static PendingFiles* const pending = [] {
+            auto* made = new PendingFiles;
+            std::atexit([] {
+                PendingFiles& all = Get();
+                std::lock_guard guard(all.lock);
+                for (const std::wstring& file : all.files)
+                    ::DeleteFileW(file.c_str()); // a file still held stays: nothing more can be done
+                all.files.clear();
+            });
+            return made;
+        }();
+        return *pending;
+    }
+    void Add(const std::wstring& file) {
+        std::lock_guard guard(lock);
+        files.push_back(file);
+    }
+    void Remove(const std::wstring& file) {
+        std::lock_guard guard(lock);
+        std::erase(files, file);
+    }
+};
 
 // Undoes CoInitializeEx when it succeeded.
 class ComScope {
@@ -173,6 +207,7 @@ bool Win32UpdateTransport::Download(const std::wstring& address, const std::wstr
     const std::wstring own = ::hg::win32::CreateTempFile(L"");
     if (own.empty())
         return false;
+    PendingFiles::Get().Add(own);
     auto attempt = std::make_shared<DownloadAttempt>();
     auto* watch = new BoundedDownload(static_cast<ULONG>(kMaxVersionFileBytes), deadline);
     watch->AddRef(); // one reference for this thread, one for the download's
@@ -183,8 +218,10 @@ bool Win32UpdateTransport::Download(const std::wstring& address, const std::wstr
         std::lock_guard guard(attempt->lock);
         attempt->done = true;
         attempt->result = result;
-        if (attempt->abandoned)
+        if (attempt->abandoned) {
             ::DeleteFileW(own.c_str());
+            PendingFiles::Get().Remove(own);
+        }
         attempt->ended.notify_all();
     }).detach();
 
@@ -207,6 +244,7 @@ bool Win32UpdateTransport::Download(const std::wstring& address, const std::wstr
                     ::MoveFileExW(own.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING);
     if (!ok)
         ::DeleteFileW(own.c_str());
+    PendingFiles::Get().Remove(own);
     return ok;
 }
 
