@@ -431,15 +431,15 @@ TEST(Thumbnail, EncodedAsAPngThatDecodesToTheSamePixels) {
 TEST(Thumbnail, OneDecodeFeedsTheColourAndTheThumbnail) {
     // An interlaced PNG: the average takes its pixels loose, pass by pass, so
     // the thumbnail gets no rows from that decode and the sheet reads it again.
-    test::PngSpec spec;
-    spec.width = 40, spec.height = 20, spec.colorType = PNG_COLOR_TYPE_RGB, spec.interlaced = true;
+    test::PngSpec png;
+    png.width = 40, png.height = 20, png.colorType = PNG_COLOR_TYPE_RGB, png.interlaced = true;
     for (int y = 0; y < 20; ++y) {
         test::Bytes row;
         for (int x = 0; x < 40; ++x)
             row.insert(row.end(), {static_cast<std::uint8_t>(x * 6), 90, 200});
-        spec.rows.push_back(row);
+        png.rows.push_back(row);
     }
-    const test::Bytes file = test::EncodePng(spec);
+    const test::Bytes file = test::EncodePng(png);
     PictureColorRows average({ColorModeAverage, false});
     ThumbnailRows loose(360, 240);
     BothRows both(average, loose);
