@@ -2,6 +2,8 @@
 
 #include "update/VersionText.h"
 
+#include <algorithm>
+
 namespace hg {
 
 namespace {
@@ -184,6 +186,40 @@ bool IsWebAddress(std::wstring_view address) {
         if (c <= 0x20 || c == 0x7F || c == L'\\' || c == L'"' || c == L'<' || c == L'>')
             return false;
     return true;
+}
+
+std::optional<WebAddressParts> SplitWebAddress(std::wstring_view address) {
+    if (!IsWebAddress(address))
+        return std::nullopt;
+    WebAddressParts parts;
+    parts.secure = SameName(address.substr(0, 6), L"https:");
+    std::wstring_view rest = address.substr(parts.secure ? 8 : 7);
+    rest = rest.substr(0, rest.find(L'#'));
+    const std::size_t authorityEnd = std::min(rest.find_first_of(L"/?"), rest.size());
+    std::wstring_view authority = rest.substr(0, authorityEnd);
+    const std::wstring_view object = rest.substr(authorityEnd);
+    if (authority.find_first_of(L"@[]") != std::wstring_view::npos)
+        return std::nullopt;
+    parts.port = parts.secure ? 443 : 80;
+    if (const std::size_t colon = authority.find(L':'); colon != std::wstring_view::npos) {
+        const std::wstring_view digits = authority.substr(colon + 1);
+        authority = authority.substr(0, colon);
+        if (!digits.empty()) {
+            unsigned port = 0;
+            for (const wchar_t c : digits) {
+                if (c < L'0' || c > L'9' || (port = port * 10 + static_cast<unsigned>(c - L'0')) > 65535)
+                    return std::nullopt;
+            }
+            if (port == 0)
+                return std::nullopt;
+            parts.port = static_cast<std::uint16_t>(port);
+        }
+    }
+    if (authority.empty())
+        return std::nullopt;
+    parts.host = authority;
+    parts.object = object.empty() || object.front() == L'?' ? L"/" + std::wstring(object) : std::wstring(object);
+    return parts;
 }
 
 bool IsNewerVersion(std::wstring_view New, std::wstring_view Current) {

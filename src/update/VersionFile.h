@@ -40,6 +40,20 @@ std::optional<VersionFileContent> ParseVersionFile(std::span<const std::uint8_t>
 // characters: the only kind of address from the network that is opened.
 bool IsWebAddress(std::wstring_view address);
 
+// A web address taken apart for an HTTP request.
+struct WebAddressParts {
+    bool secure = false;   // https
+    std::wstring host;
+    std::uint16_t port = 0; // the scheme's own when the address names none
+    std::wstring object;   // path and query, never empty ("/" at least); no fragment
+    bool operator==(const WebAddressParts&) const = default;
+};
+
+// The parts of an address that IsWebAddress accepts, or nullopt: for an
+// address with a user name or password, an IPv6 literal, or a port that is
+// not a number from 1 to 65535.
+std::optional<WebAddressParts> SplitWebAddress(std::wstring_view address);
+
 // Whether version New is later than version Current, comparing the four
 // parts as numbers in turn. False when either is not a version of four plain
 // decimal parts.

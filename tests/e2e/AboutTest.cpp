@@ -1,5 +1,5 @@
 // The About box, its update check and the licence viewer, driven through the
-// real Hueglass.exe under Wine with a test double of urlmon.dll answering the
+// real Hueglass.exe under Wine with a test double of wininet.dll answering the
 // download.
 #include "e2e/E2e.h"
 
@@ -82,7 +82,7 @@ protected:
         ProgramTest::SetUp();
         // The double in System32 (TestFolder), chosen for the program by its
         // override.
-        urlmonOverride_.SetString(L"native,builtin");
+        wininetOverride_.SetString(L"native,builtin");
         tempBefore_ = TempFilesNamedTmp();
     }
     void TearDown() override {
@@ -100,8 +100,8 @@ protected:
             answerValue = fixture.wstring();
         }
         return std::make_unique<App>(folder_.exe(), std::vector<std::wstring>{
-                                                        L"HUEGLASS_URLMON_LOG=" + log().wstring(),
-                                                        L"HUEGLASS_URLMON_ANSWER=" + answerValue,
+                                                        L"HUEGLASS_WININET_LOG=" + log().wstring(),
+                                                        L"HUEGLASS_WININET_ANSWER=" + answerValue,
                                                     });
     }
     HWND OpenAbout(App& app) {
@@ -118,10 +118,10 @@ protected:
         const HWND text = ::GetDlgItem(box, kLabelDownloadText);
         return ::IsWindowVisible(link) ? WindowText(link) : WindowText(text);
     }
-    fs::path log() const { return folder_.path() / L"urlmon.log"; }
+    fs::path log() const { return folder_.path() / L"wininet.log"; }
 
     WineVersion version_{L"win10"};
-    RegistryValue urlmonOverride_{L"Software\\Wine\\AppDefaults\\Hueglass.exe\\DllOverrides", L"urlmon"};
+    RegistryValue wininetOverride_{L"Software\\Wine\\AppDefaults\\Hueglass.exe\\DllOverrides", L"wininet"};
     TestFolder folder_;
     std::vector<fs::path> tempBefore_;
 };

@@ -24,7 +24,7 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
 // A folder of its own for each test, holding a copy of Hueglass.exe and
 // nothing else, removed at the end.
 //
-// The test doubles of dwmapi.dll, version.dll and urlmon.dll are in the
+// The test doubles of dwmapi.dll, version.dll and wininet.dll are in the
 // prefix's System32 (installed once, see fakes/InstallDoubles.h), where the
 // program loads its DLLs from. The program gets a double only where its DLL
 // override says native: WINEDLLOVERRIDES=dwmapi=n,b given to App for the

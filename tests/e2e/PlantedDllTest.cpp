@@ -285,7 +285,7 @@ TEST_F(PlantedDlls, TheProgramLoadsNoneOfThemThroughStartLoopAboutUpdateAndLicen
     const fs::path dwmLog = folder_.path() / L"colours.log";
     // The doubles in System32 (chosen by the same overrides) answer.
     environment.push_back(L"HUEGLASS_DWM_LOG=" + dwmLog.wstring());
-    environment.push_back(L"HUEGLASS_URLMON_ANSWER=" + answer.wstring());
+    environment.push_back(L"HUEGLASS_WININET_ANSWER=" + answer.wstring());
 
     App app(folder_.exe(), environment);
     const HWND main = app.WaitMainWindow();

@@ -31,7 +31,7 @@ std::wstring InstallTestDoubles(const std::wstring& fromFolder) {
     const std::wstring system = SystemFolder();
     if (system.empty())
         return L"no system folder";
-    for (const wchar_t* name : {L"dwmapi.dll", L"version.dll", L"urlmon.dll"}) {
+    for (const wchar_t* name : {L"dwmapi.dll", L"version.dll", L"wininet.dll"}) {
         const std::optional<std::string> built = ReadFile(fromFolder + L"\\" + name);
         if (!built)
             continue; // not built: the tests that need it say so
@@ -56,7 +56,7 @@ std::wstring InstallTestDoubles(const std::wstring& fromFolder) {
     // Wine would give a program of its own (any .exe that is no Wine
     // program) the file in System32, so the double, by default: the prefix's
     // default is Wine's own DLL, and a test asks for the double per program.
-    for (const wchar_t* name : {L"dwmapi", L"version", L"urlmon"}) {
+    for (const wchar_t* name : {L"dwmapi", L"version", L"wininet"}) {
         const wchar_t builtin[] = L"builtin";
         if (const LSTATUS status = ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\DllOverrides", name, REG_SZ,
                                                      builtin, sizeof(builtin));

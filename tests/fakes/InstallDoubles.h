@@ -1,6 +1,6 @@
 #pragma once
 // Installs the test doubles of system DLLs (dwmapi.dll, version.dll,
-// urlmon.dll) into the Wine prefix's System32, where the program loads its
+// wininet.dll) into the Wine prefix's System32, where the program loads its
 // DLLs from, and makes Wine's own DLL the prefix's default for those names
 // (HKCU\Software\Wine\DllOverrides: builtin). Wine then loads a double only
 // for a program whose DLL override for that name says native (the tests set

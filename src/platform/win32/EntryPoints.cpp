@@ -15,8 +15,8 @@ Fn Lookup(HMODULE module, LPCSTR name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
 }
 
-constexpr std::array<const wchar_t*, 7> kSystemDllNames{
-    L"dwmapi.dll", L"uxtheme.dll", L"shcore.dll", L"version.dll", L"msftedit.dll", L"urlmon.dll", L"wininet.dll",
+constexpr std::array<const wchar_t*, 6> kSystemDllNames{
+    L"dwmapi.dll", L"uxtheme.dll", L"shcore.dll", L"version.dll", L"msftedit.dll", L"wininet.dll",
 };
 
 // Whether LoadLibraryExW understands LOAD_LIBRARY_SEARCH_SYSTEM32: the same

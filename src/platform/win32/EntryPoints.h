@@ -40,7 +40,7 @@ namespace hg::win32 {
 void RestrictDllSearchToSystem32();
 
 // The DLLs the program loads at run time, all of them from System32.
-enum class SystemDll { Dwmapi, Uxtheme, Shcore, Version, Msftedit, Urlmon, Wininet };
+enum class SystemDll { Dwmapi, Uxtheme, Shcore, Version, Msftedit, Wininet };
 
 // Their file names, in the order of SystemDll (for tests that plant a copy
 // under every name the program loads).

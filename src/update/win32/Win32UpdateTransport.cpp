@@ -7,245 +7,196 @@
 
 #include <windows.h>
 
-#include <cstring>
-
-#include <objbase.h>
 #include <shellapi.h>
-#include <urlmon.h>
+#include <wininet.h>
 
 #include "update/VersionFile.h"
 
-#include <atomic>
-#include <cstdlib>
+#include <algorithm>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 namespace hg::win32 {
 
 namespace {
 
-// The downloads' own files that are still in use. A download that hangs
-// when the program ends would leave its file behind in the temporary
-// folder: what is left is deleted as the process exits. Never destroyed, so
-// a worker still running then never finds it gone.
-struct PendingFiles {
-    std::mutex lock;
-    std::vector<std::wstring> files;
+using Clock = std::chrono::steady_clock;
 
-    static PendingFiles& Get() {
-        static PendingFiles* const pending = [] {
-            auto* made = new PendingFiles;
-            std::atexit([] {
-                PendingFiles& all = Get();
-                std::lock_guard guard(all.lock);
-                for (const std::wstring& file : all.files)
-                    ::DeleteFileW(file.c_str()); // a file still held stays: nothing more can be done
-                all.files.clear();
-            });
-            return made;
-        }();
-        return *pending;
-    }
-    void Add(const std::wstring& file) {
-        std::lock_guard guard(lock);
-        files.push_back(file);
-    }
-    void Remove(const std::wstring& file) {
-        std::lock_guard guard(lock);
-        std::erase(files, file);
-    }
-};
-
-// Undoes CoInitializeEx when it succeeded.
-class ComScope {
+// The WinINet functions the download uses, looked up when it runs: a missing
+// or broken library is a failed check, never a failed start.
+class Wininet {
 public:
-    ComScope() : ok_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {}
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-    ~ComScope() {
-        if (ok_)
-            ::CoUninitialize();
+    Wininet() : module_(LoadSystemLibrary(SystemDll::Wininet)) {
+        open = Find<decltype(&::InternetOpenW)>("InternetOpenW");
+        setOption = Find<decltype(&::InternetSetOptionW)>("InternetSetOptionW");
+        connect = Find<decltype(&::InternetConnectW)>("InternetConnectW");
+        openRequest = Find<decltype(&::HttpOpenRequestW)>("HttpOpenRequestW");
+        sendRequest = Find<decltype(&::HttpSendRequestW)>("HttpSendRequestW");
+        queryInfo = Find<decltype(&::HttpQueryInfoW)>("HttpQueryInfoW");
+        readFile = Find<decltype(&::InternetReadFile)>("InternetReadFile");
+        close = Find<decltype(&::InternetCloseHandle)>("InternetCloseHandle");
+        deleteCacheEntry = Find<decltype(&::DeleteUrlCacheEntryW)>("DeleteUrlCacheEntryW");
     }
+    bool Complete() const {
+        return open && setOption && connect && openRequest && sendRequest && queryInfo && readFile && close;
+    }
+
+    decltype(&::InternetOpenW) open;
+    decltype(&::InternetSetOptionW) setOption;
+    decltype(&::InternetConnectW) connect;
+    decltype(&::HttpOpenRequestW) openRequest;
+    decltype(&::HttpSendRequestW) sendRequest;
+    decltype(&::HttpQueryInfoW) queryInfo;
+    decltype(&::InternetReadFile) readFile;
+    decltype(&::InternetCloseHandle) close;
+    decltype(&::DeleteUrlCacheEntryW) deleteCacheEntry;
 
 private:
-    bool ok_;
+    template <typename Fn>
+    Fn Find(const char* name) const {
+        // The documented way to call an entry point found at run time.
+        return module_ ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module_.get(), name)))
+                       : nullptr;
+    }
+    UniqueModule module_;
 };
 
-// Watches a download as urlmon reports it: past the size cap (announced or
-// received) or the deadline, the next report aborts it. It also asks urlmon
-// to fetch afresh and to keep nothing in the Internet cache.
-class BoundedDownload final : public IBindStatusCallback {
+// An Internet handle, closed through the library it came from.
+class InternetHandle {
 public:
-    BoundedDownload(ULONG cap, std::chrono::steady_clock::time_point deadline) : cap_(cap), deadline_(deadline) {}
-    BoundedDownload(const BoundedDownload&) = delete;
-    BoundedDownload& operator=(const BoundedDownload&) = delete;
-
-    // Makes every later report abort the download.
-    void Stop() { stopped_ = true; }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
-        if (!out)
-            return E_POINTER;
-        if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IBindStatusCallback)) {
-            *out = static_cast<IBindStatusCallback*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+    InternetHandle(const Wininet& wininet, HINTERNET handle) : wininet_(wininet), handle_(handle) {}
+    InternetHandle(const InternetHandle&) = delete;
+    InternetHandle& operator=(const InternetHandle&) = delete;
+    ~InternetHandle() {
+        if (handle_)
+            wininet_.close(handle_);
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
-
-    HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding* binding) override {
-        std::lock_guard guard(lock_);
-        if (binding) {
-            binding->AddRef();
-            binding_ = binding;
-        }
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetPriority(LONG*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE OnLowResource(DWORD) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnProgress(ULONG progress, ULONG progressMax, ULONG status, LPCWSTR) override {
-        const bool data = status == BINDSTATUS_BEGINDOWNLOADDATA || status == BINDSTATUS_DOWNLOADINGDATA ||
-                          status == BINDSTATUS_ENDDOWNLOADDATA;
-        if (stopped_ || std::chrono::steady_clock::now() >= deadline_ ||
-            (data && (progress > cap_ || progressMax > cap_))) {
-            std::lock_guard guard(lock_);
-            if (binding_)
-                binding_->Abort();
-            return E_ABORT;
-        }
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT, LPCWSTR) override {
-        std::lock_guard guard(lock_);
-        if (binding_)
-            binding_->Release();
-        binding_ = nullptr;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD* flags, BINDINFO* info) override {
-        if (!flags || !info)
-            return E_INVALIDARG;
-        *flags = BINDF_GETNEWESTVERSION | BINDF_NOWRITECACHE | BINDF_PRAGMA_NO_CACHE;
-        const ULONG size = info->cbSize;
-        std::memset(info, 0, size);
-        info->cbSize = size;
-        info->dwBindVerb = BINDVERB_GET;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnObjectAvailable(REFIID, IUnknown*) override { return S_OK; }
+    HINTERNET get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
 
 private:
-    ~BoundedDownload() = default;
-
-    const ULONG cap_;
-    const std::chrono::steady_clock::time_point deadline_;
-    std::atomic<bool> stopped_{false};
-    std::mutex lock_;
-    IBinding* binding_ = nullptr; // guarded by lock_, held between start and stop
-    std::atomic<ULONG> references_{1};
+    const Wininet& wininet_;
+    HINTERNET handle_;
 };
 
-// One download, run on a thread of its own into a file of its own, so that
-// the check waits no longer than the time limit even for a server that
-// accepts and never answers (urlmon reports nothing then). A download given
-// up on goes on until urlmon lets go, and then deletes its file.
+// Connecting, sending and each wait for more data are bounded by the rest of
+// the time limit (at least a second), so the download ends on its own soon
+// after the check has stopped waiting for it. Set on each handle, as not
+// every WinINet passes them all on from a handle to the ones made from it
+// (Wine's keeps only the connect limit of the first).
+void LimitWaits(const Wininet& wininet, HINTERNET handle, Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    DWORD wait = static_cast<DWORD>(std::clamp<long long>(left, 1000, 24 * 60 * 60 * 1000));
+    for (const DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                               INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_DATA_SEND_TIMEOUT,
+                               INTERNET_OPTION_DATA_RECEIVE_TIMEOUT})
+        wininet.setOption(handle, option, &wait, sizeof(wait)); // an option not supported keeps its default
+}
+
+// The resource at address, read into memory: only a successful HTTP answer
+// of at most maxBytes, complete before the deadline. The Internet cache is
+// neither read nor written, so nothing of the answer reaches the disk here;
+// reading stops at the first byte past the cap.
+std::optional<std::vector<std::uint8_t>> FetchBounded(const std::wstring& address, std::size_t maxBytes,
+                                                      Clock::time_point deadline) {
+    const auto parts = SplitWebAddress(address);
+    const Wininet wininet;
+    if (!parts || !wininet.Complete())
+        return std::nullopt;
+    // A copy someone else's download left in the cache is removed, so that
+    // no other program reads an old version file either; nothing cached is
+    // no failure.
+    if (wininet.deleteCacheEntry)
+        wininet.deleteCacheEntry(address.c_str());
+
+    const InternetHandle session(wininet,
+                                 wininet.open(L"Hueglass", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!session)
+        return std::nullopt;
+    LimitWaits(wininet, session.get(), deadline);
+    const InternetHandle server(wininet, wininet.connect(session.get(), parts->host.c_str(), parts->port, nullptr,
+                                                         nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    if (!server)
+        return std::nullopt;
+    LimitWaits(wininet, server.get(), deadline);
+    const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+                        INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTH |
+                        (parts->secure ? INTERNET_FLAG_SECURE : 0);
+    const InternetHandle request(wininet, wininet.openRequest(server.get(), L"GET", parts->object.c_str(), nullptr,
+                                                              nullptr, nullptr, flags, 0));
+    if (!request)
+        return std::nullopt;
+    LimitWaits(wininet, request.get(), deadline);
+    if (!wininet.sendRequest(request.get(), nullptr, 0, nullptr, 0))
+        return std::nullopt;
+
+    // Only the page asked for counts: an error page, or an answer that is
+    // no HTTP at all, is a failed download.
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    if (!wininet.queryInfo(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||
+        status != HTTP_STATUS_OK)
+        return std::nullopt;
+    // An announced size past the cap is refused before anything is read.
+    DWORD announced = 0;
+    size = sizeof(announced);
+    if (wininet.queryInfo(request.get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &announced, &size,
+                          nullptr) &&
+        announced > maxBytes)
+        return std::nullopt;
+
+    std::vector<std::uint8_t> bytes(maxBytes + 1);
+    std::size_t received = 0;
+    for (;;) {
+        if (Clock::now() >= deadline)
+            return std::nullopt;
+        DWORD read = 0;
+        const DWORD room = static_cast<DWORD>(bytes.size() - received);
+        if (!wininet.readFile(request.get(), bytes.data() + received, room, &read))
+            return std::nullopt;
+        if (read == 0)
+            break; // the whole answer
+        received += read;
+        if (received > maxBytes)
+            return std::nullopt;
+    }
+    bytes.resize(received);
+    return bytes;
+}
+
+// One download, run on a thread of its own, so that the check waits no
+// longer than the time limit whatever the server does. A download given up
+// on ends on its own within its waits' limits and drops what it read.
 struct DownloadAttempt {
     std::mutex lock;
     std::condition_variable ended;
-    bool done = false;       // guarded by lock
-    bool abandoned = false;  // guarded by lock
-    HRESULT result = E_FAIL; // guarded by lock
+    bool done = false;                                 // guarded by lock
+    std::optional<std::vector<std::uint8_t>> result; // guarded by lock
 };
-
-// Removes any copy of the address from the Internet cache: before a
-// download, so that the file is fetched afresh; after it, because urlmon
-// keeps one of whatever it received there whatever it is asked (Wine's does,
-// also of an aborted download).
-void ForgetCachedCopy(const std::wstring& address) {
-    const ComScope com;
-    // The libraries are loaded on the worker, where they are used: a
-    // missing or broken one is a failed check, never a failed start.
-    if (const UniqueModule wininet = LoadSystemLibrary(SystemDll::Wininet); wininet) {
-        using DeleteUrlCacheEntryFn = BOOL(WINAPI*)(const wchar_t*);
-        if (const auto deleteEntry = reinterpret_cast<DeleteUrlCacheEntryFn>(
-                reinterpret_cast<void*>(::GetProcAddress(wininet.get(), "DeleteUrlCacheEntryW"))))
-            deleteEntry(address.c_str()); // nothing cached is no failure
-    }
-}
-
-HRESULT DownloadWithUrlmon(const std::wstring& address, const std::wstring& file, IBindStatusCallback* callback) {
-    const ComScope com;
-    const UniqueModule urlmon = LoadSystemLibrary(SystemDll::Urlmon);
-    if (!urlmon)
-        return E_FAIL;
-    using URLDownloadToFileFn = HRESULT(WINAPI*)(void*, const wchar_t*, const wchar_t*, DWORD, void*);
-    const auto download = reinterpret_cast<URLDownloadToFileFn>(
-        reinterpret_cast<void*>(::GetProcAddress(urlmon.get(), "URLDownloadToFileW")));
-    return download != nullptr ? download(nullptr, address.c_str(), file.c_str(), 0, callback) : E_FAIL;
-}
 
 } // namespace
 
 std::wstring Win32UpdateTransport::CreateTempFile() { return ::hg::win32::CreateTempFile(L""); }
 
 bool Win32UpdateTransport::Download(const std::wstring& address, const std::wstring& file) {
-    const auto deadline = std::chrono::steady_clock::now() + timeLimit_;
-    ForgetCachedCopy(address);
-    const std::wstring own = ::hg::win32::CreateTempFile(L"");
-    if (own.empty())
-        return false;
-    PendingFiles::Get().Add(own);
+    const auto deadline = Clock::now() + timeLimit_;
     auto attempt = std::make_shared<DownloadAttempt>();
-    auto* watch = new BoundedDownload(static_cast<ULONG>(kMaxVersionFileBytes), deadline);
-    watch->AddRef(); // one reference for this thread, one for the download's
-    std::thread([attempt, address, own, watch] {
-        const HRESULT result = DownloadWithUrlmon(address, own, watch);
-        watch->Release();
-        ForgetCachedCopy(address);
+    std::thread([attempt, address, deadline] {
+        auto result = FetchBounded(address, kMaxVersionFileBytes, deadline);
         std::lock_guard guard(attempt->lock);
         attempt->done = true;
-        attempt->result = result;
-        if (attempt->abandoned) {
-            ::DeleteFileW(own.c_str());
-            PendingFiles::Get().Remove(own);
-        }
+        attempt->result = std::move(result);
         attempt->ended.notify_all();
     }).detach();
 
     std::unique_lock guard(attempt->lock);
-    const bool done = attempt->ended.wait_until(guard, deadline, [&] { return attempt->done; });
-    if (!done) {
-        attempt->abandoned = true;
-        watch->Stop(); // whatever urlmon reports next ends it
-        watch->Release();
+    if (!attempt->ended.wait_until(guard, deadline, [&] { return attempt->done; }) || !attempt->result)
         return false;
-    }
-    const HRESULT result = attempt->result;
-    guard.unlock();
-    watch->Release();
-    // The cap holds also when the server announced no size and urlmon
-    // delivered the last piece at once.
-    WIN32_FILE_ATTRIBUTE_DATA facts{};
-    const bool ok = result == S_OK && ::GetFileAttributesExW(own.c_str(), GetFileExInfoStandard, &facts) &&
-                    facts.nFileSizeHigh == 0 && facts.nFileSizeLow <= kMaxVersionFileBytes &&
-                    ::MoveFileExW(own.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING);
-    if (!ok)
-        ::DeleteFileW(own.c_str());
-    PendingFiles::Get().Remove(own);
-    return ok;
+    // Only a complete answer within the cap is ever written, whole or not at
+    // all.
+    return Win32FileSystem().WriteAtomically(file, *attempt->result);
 }
 
 std::optional<std::vector<std::uint8_t>> Win32UpdateTransport::ReadBytes(const std::wstring& file,

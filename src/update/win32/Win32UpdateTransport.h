@@ -1,9 +1,10 @@
 #pragma once
-// The update check's files and download on Windows: the version file goes to
-// a file created exclusively in the user's temporary folder and is fetched
-// with urlmon, bypassing the Internet cache. The download is bounded while
-// it runs: past the version file's size cap, or after the time limit, it is
-// aborted, and nothing of it stays on the disk.
+// The update check's files and download on Windows: the version file is
+// fetched with WinINet into memory, neither read from nor written to the
+// Internet cache, and only a complete answer within the version file's size
+// cap is written, whole, to a file created exclusively in the user's
+// temporary folder. The download is bounded while it runs: reading stops
+// past the cap, and the check waits for it no longer than the time limit.
 #include "update/UpdateTransport.h"
 
 #include <chrono>
