@@ -20,9 +20,8 @@ for t in "${targets[@]}"; do
   mkdir -p build/fuzz/long
   # A dictionary beside the corpus (tests/fuzz/<target>.dict) gives the
   # fuzzer the names and numbers the libraries compare, which it cannot learn
-  # from their code (they are not instrumented). Only the long runs use it:
-  # it finds a known fault in the JPEG rows within seconds, which would make
-  # the short runs of the test command fail by chance until that is mended.
+  # from their code (they are not instrumented); the short runs of the test
+  # command use it too.
   dict=()
   [ -f "tests/fuzz/$t.dict" ] && dict=(-dict="tests/fuzz/$t.dict")
   nice bash tools/run-fuzzer.sh "build/fuzz/tests/fuzz/fuzz_$t" "$seconds" "tests/fuzz/corpus/$t" \

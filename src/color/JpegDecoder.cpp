@@ -160,6 +160,31 @@ constexpr int BatchRows = 16;
 constexpr std::size_t RowStride(JDIMENSION width) { return (std::size_t{width} * 3 + 31) & ~std::size_t{31}; }
 constexpr std::size_t RowOffset = 1;
 
+// Skips the rows from the current one up to (not including) row `next`.
+// libjpeg upsamples a row group at a time: max_v_samp_factor output rows made
+// together from the same rows of subsampled data, held until they are read.
+// Its skip moves on by whole groups and, where the upsampling takes no
+// neighbouring rows, forgets the rows of the group it holds: a skip that
+// starts inside a group hands one of them out in place of the first row after
+// it. That upsampling is used for a 4:2:0 picture too narrow to blend (up to 4
+// pixels wide), chroma sampled 2 rows high but halved across, more than 2
+// luma rows to a chroma row, and a grey component sampled 2 rows high. The
+// rest of the current group is therefore decoded and dropped (at most 3 rows)
+// so that every skip starts at a group's first row. scratch holds one row in
+// the output's colour space.
+bool SkipRows(JpegSession& s, int next, std::uint8_t* scratch) {
+    const auto group = static_cast<JDIMENSION>(s.cinfo.max_v_samp_factor);
+    const auto until = static_cast<JDIMENSION>(next);
+    while (s.cinfo.output_scanline % group != 0 && s.cinfo.output_scanline < until) {
+        JSAMPROW into = scratch;
+        if (jpeg_read_scanlines(&s.cinfo, &into, 1) != 1)
+            return false; // suspension cannot happen with a memory source
+    }
+    if (s.cinfo.output_scanline < until)
+        jpeg_skip_scanlines(&s.cinfo, until - s.cinfo.output_scanline);
+    return true;
+}
+
 // Hands the wanted rows to the consumer; rows no one wants are skipped by the
 // decoder (their data is still read, so a cut among them is noticed).
 // batch holds BatchRows rows of 3 bytes a pixel, cmykRow one row of 4.
@@ -177,7 +202,8 @@ bool ReadRows(JpegSession& s, RowConsumer& rows, std::uint8_t* batch, std::uint8
             int next = y + 1;
             while (next < height && !rows.Wants(next))
                 ++next;
-            jpeg_skip_scanlines(&s.cinfo, static_cast<JDIMENSION>(next - y));
+            if (!SkipRows(s, next, cmyk ? cmykRow : batch + RowOffset))
+                return false;
             continue;
         }
         std::uint8_t* target = rows.RowTarget(y);

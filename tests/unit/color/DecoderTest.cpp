@@ -9,6 +9,7 @@
 #include <zlib.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 // jpeglib.h needs size_t and FILE declared first.
@@ -647,7 +648,7 @@ TEST(DecodeRows, JpegColoursEqualThoseOfTheWholePicture) {
     struct Sampling {
         int h, v;
     };
-    for (const auto& [w, h] : {std::pair{97, 61}, {15, 9}, {16, 5}, {64, 1}, {33, 200}, {300, 17}})
+    for (const auto& [w, h] : {std::pair{97, 61}, {15, 9}, {16, 5}, {64, 1}, {33, 200}, {300, 17}, {1, 4}, {4, 6}})
         for (const Sampling sampling : {Sampling{1, 1}, {2, 1}, {2, 2}, {1, 2}})
             for (const bool progressive : {false, true})
                 for (const int restartRows : {0, 1}) {
@@ -662,6 +663,77 @@ TEST(DecodeRows, JpegColoursEqualThoseOfTheWholePicture) {
     test::JpegOptions grey;
     grey.grey = true;
     ExpectRowsMatchTheBitmap(test::EncodeJpeg(Colourful(97, 61), grey), DecodeJpegRows);
+}
+
+// Keeps the rows a pattern wants, as the decoder hands them on.
+class PatternRows final : public RowConsumer {
+public:
+    explicit PatternRows(std::function<bool(int y)> wants) : wants_(std::move(wants)) {}
+    std::string Begin(int width, int height) override {
+        width_ = width;
+        rows.assign(static_cast<std::size_t>(height), {});
+        return {};
+    }
+    bool Wants(int y) const override { return wants_(y); }
+    void Row(int y, const std::uint8_t* pixels) override {
+        rows[static_cast<std::size_t>(y)].assign(pixels, pixels + std::ptrdiff_t{width_} * 3);
+    }
+    std::vector<Bytes> rows; // empty where not handed on
+
+private:
+    std::function<bool(int)> wants_;
+    int width_ = 0;
+};
+
+// Skips of every length from every row, in the samplings whose upsampling
+// takes no neighbouring rows but makes several rows from one row of
+// subsampled data: 4:2:0 no more than 4 pixels wide (too narrow to blend),
+// chroma halved across only, a luma of 4 rows to each chroma row, and a grey
+// component sampled 2 x 2. A skip that started inside such a group of rows
+// once handed on a row of that group in place of the first row after it.
+TEST(DecodeRows, JpegRowsAfterASkipAreThoseOfTheWholePicture) {
+    struct Sampling {
+        const char* what;
+        int lumaH, lumaV, chromaH, chromaV;
+        bool grey;
+        std::vector<int> widths;
+    };
+    const Sampling samplings[] = {
+        {"4:2:0", 2, 2, 1, 1, false, {1, 2, 3, 4, 5, 40}},
+        {"chroma halved across", 2, 2, 1, 2, false, {9, 40}},
+        {"4 luma rows to a chroma row", 1, 4, 1, 1, false, {3, 24}},
+        {"4:4:4", 1, 1, 1, 1, false, {7}},
+        {"grey 2 x 2", 2, 2, 1, 1, true, {3, 24}},
+    };
+    for (const Sampling& sampling : samplings)
+        for (const int width : sampling.widths)
+            for (const int height : {4, 7, 37})
+                for (const bool progressive : {false, true}) {
+                    test::JpegOptions options;
+                    options.lumaH = sampling.lumaH, options.lumaV = sampling.lumaV;
+                    options.chromaH = sampling.chromaH, options.chromaV = sampling.chromaV;
+                    options.grey = sampling.grey;
+                    options.greyH = sampling.lumaH, options.greyV = sampling.lumaV;
+                    options.progressive = progressive;
+                    const Bytes file = test::EncodeJpeg(Colourful(width, height), options);
+                    const PictureResult whole = DecodeJpeg(file);
+                    ASSERT_TRUE(whole) << whole.error;
+                    for (int every = 2; every <= 5; ++every)
+                        for (int from = 0; from < every; ++from) {
+                            SCOPED_TRACE(testing::Message() << sampling.what << " " << width << " x " << height
+                                                            << (progressive ? " progressive" : "") << ": every "
+                                                            << every << " rows from " << from);
+                            PatternRows rows([=](int y) { return y % every == from || y == height - 1; });
+                            ASSERT_EQ(DecodeJpegRows(file, rows), "");
+                            for (int y = 0; y < height; ++y)
+                                if (y % every == from || y == height - 1) {
+                                    const std::uint8_t* expected = whole.bitmap->Row(y);
+                                    EXPECT_EQ(rows.rows[static_cast<std::size_t>(y)],
+                                              Bytes(expected, expected + std::ptrdiff_t{width} * 3))
+                                        << "row " << y;
+                                }
+                        }
+                }
 }
 
 TEST(DecodeRows, PngColoursEqualThoseOfTheWholePicture) {

@@ -55,9 +55,16 @@ Bytes EncodeJpeg(const Bitmap24& bitmap, const JpegOptions& options) {
     cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
-    if (!grey) {
+    if (grey) {
+        cinfo.comp_info[0].h_samp_factor = options.greyH;
+        cinfo.comp_info[0].v_samp_factor = options.greyV;
+    } else {
         cinfo.comp_info[0].h_samp_factor = options.lumaH;
         cinfo.comp_info[0].v_samp_factor = options.lumaV;
+        for (int c = 1; c < 3; ++c) {
+            cinfo.comp_info[c].h_samp_factor = options.chromaH;
+            cinfo.comp_info[c].v_samp_factor = options.chromaV;
+        }
     }
     cinfo.restart_in_rows = options.restartRows;
     if (options.progressive)

@@ -28,6 +28,8 @@ struct JpegOptions {
     bool progressive = false;   // libjpeg's standard progression (DC of all components first)
     bool scanPerComponent = false; // sequential, one scan for each component
     int lumaH = 2, lumaV = 2;   // luma sampling factors: 2, 2 is 4:2:0, 1, 1 is 4:4:4
+    int chromaH = 1, chromaV = 1; // both chroma components' sampling factors
+    int greyH = 1, greyV = 1;   // the one component's sampling factors in a grey picture
     int restartRows = 0;        // a restart marker every this many MCU rows
 };
 Bytes EncodeJpeg(const Bitmap24& bitmap, const JpegOptions& options);
