@@ -4,6 +4,7 @@
 
 #include <shlobj.h>
 
+#include <chrono>
 #include <cwctype>
 #include <string>
 
@@ -96,6 +97,24 @@ std::int64_t Win32FileSystem::FileSize(const std::filesystem::path& path) {
 
 namespace {
 
+// Moves a complete file over another in one step. A program that has the
+// target open without sharing its deletion (a virus scanner, a backup or
+// synchronising client, an editor reading it) makes the move fail for as
+// long as it holds the file, usually a moment: the move is tried again for
+// up to a second before it counts as failed.
+bool MoveReplacing(const std::wstring& from, const std::wstring& to) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    for (;;) {
+        if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD error = ::GetLastError();
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) ||
+            std::chrono::steady_clock::now() >= deadline)
+            return false;
+        ::Sleep(50);
+    }
+}
+
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path, std::size_t maxBytes,
                                                        DWORD share, DWORD flags) {
     const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, flags, nullptr));
@@ -154,7 +173,7 @@ bool Win32FileSystem::WriteAtomically(const std::filesystem::path& path, std::sp
         ::DeleteFileW(temp.c_str());
         return false;
     }
-    if (!::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveReplacing(temp, path.native())) {
         ::DeleteFileW(temp.c_str());
         return false;
     }
@@ -240,7 +259,7 @@ bool Win32FileSystem::MoveOver(const std::filesystem::path& from, const std::fil
     // complete copy instead.
     if (HasOtherNames(to))
         return ReplaceContentsInPlace(from, to);
-    return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    return MoveReplacing(from.native(), to.native());
 }
 
 bool Win32FileSystem::Delete(const std::filesystem::path& path) {

@@ -14,7 +14,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace hg {
@@ -172,6 +174,35 @@ TEST_F(InCurrentFolder, ASettingsFileWithASecondNameKeepsIt) {
 
     EXPECT_EQ(LoadSettings(profile, link.wstring(), false).Intensity, 44) << FileText(link);
     EXPECT_EQ(FileText(link), FileText(file));
+    EXPECT_FALSE(fs::exists(SettingsCopyName(file.wstring()))) << "the copy stayed beside the file";
+}
+
+// Another program reading the settings file as it is saved (a virus
+// scanner, a backup, a synchronising client: they open it without sharing
+// its deletion, so it cannot be replaced while they hold it) holds the save
+// up briefly; it does not fail it.
+TEST_F(InCurrentFolder, ASettingsFileBrieflyHeldByAReaderIsSaved) {
+    const fs::path file = folder_ / L"Hueglass.Settings";
+    std::ofstream(file, std::ios::binary) << "[General]\r\nMode=2\r\n";
+    win32::UniqueFile reader(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(reader);
+    // The reader lets go a moment after the save has made its copy, the
+    // time a scanner takes over a small file.
+    std::thread letGo([&] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!fs::exists(SettingsCopyName(file.wstring())) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::yield();
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        reader = win32::UniqueFile();
+    });
+    win32::Win32Profile profile;
+    win32::Win32FileSystem files;
+    TAppOptions options;
+    options.Intensity = 44;
+    EXPECT_NO_THROW(SaveSettings(profile, files, file.wstring(), options, true));
+    letGo.join();
+    EXPECT_EQ(LoadSettings(profile, file.wstring(), false).Intensity, 44) << FileText(file);
     EXPECT_FALSE(fs::exists(SettingsCopyName(file.wstring()))) << "the copy stayed beside the file";
 }
 
