@@ -42,6 +42,21 @@ function(hueglass_library name)
   target_link_libraries(${name} PUBLIC ${ARG_LIBS})
 endfunction()
 
+# Test code is compiled without optimisation: it is most of what the build
+# compiles, and how fast it runs does not matter. The code under test keeps
+# its own flags.
+set(HUEGLASS_TEST_OPTIONS ${HUEGLASS_WARNINGS} -O0)
+
+# hueglass_test_library(name SOURCES ... [LIBS ...]): test code that several
+# test programs share, compiled once.
+function(hueglass_test_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  target_compile_options(${name} PRIVATE ${HUEGLASS_TEST_OPTIONS})
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+endfunction()
+
 # hueglass_test(name SOURCES ... [LIBS ...] [LABELS ...] [ENVIRONMENT ...])
 # A GoogleTest executable registered with ctest. Cross-built, ctest runs it
 # under Wine through CMAKE_CROSSCOMPILING_EMULATOR.
@@ -49,7 +64,7 @@ function(hueglass_test name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
-  target_compile_options(${name} PRIVATE ${HUEGLASS_WARNINGS})
+  target_compile_options(${name} PRIVATE ${HUEGLASS_TEST_OPTIONS})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
     HUEGLASS_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
