@@ -103,6 +103,14 @@ int main(int argc, char** argv) {
     Write(root / "picture", "itext.png", WithPngChunk(plain, "iTXt", PngInternationalData("Title", "a wallpaper")));
     Write(root / "picture", "profile.png", WithPngChunk(plain, "iCCP", PngCompressedData("ICC", std::string(128, '\0'))));
     Write(root / "picture", "unknown.png", WithPngChunk(plain, "prVt", Bytes{1, 2, 3, 4, 5, 6, 7, 8}));
+    // The same chunks claiming nearly 2 GiB in files of about a hundred
+    // bytes: every run starts from them, so a reader that allocates what a
+    // chunk claims breaks the allocation limit at once.
+    Write(root / "picture", "text-claims-2gib.png",
+          WithPngChunk(plain, "tEXt", PngTextData("Comment", "a wallpaper"), 0x7FFFFFFF));
+    Write(root / "picture", "profile-claims-2gib.png",
+          WithPngChunk(plain, "iCCP", PngCompressedData("ICC", std::string(40, '\0')), 0x7FFFFFFF));
+    Write(root / "picture", "data-claims-2gib.png", WithPngChunk(plain, "IDAT", Bytes(40, 7), 0x7FFFFFFF));
 
     // Remembered colours: none, two, and a count larger than the entries.
     CustomColorList list;
