@@ -358,10 +358,11 @@ void MainForm::ReadWallpaper(const std::wstring& path) {
     // The age as the file is read: writes during the wait belong to this
     // change and do not make it a second one.
     const std::int32_t age = ports_.files.FileAge(path);
-    SetColorFromWall(path);
-    // Even when no colour could be made; but a pick that started while the
-    // picture was read holds it back until it has ended.
-    if (bIsPicking)
+    // Even when no colour could be made; but a picture another program
+    // held is read again at the next tick (a virus scanner or Explorer
+    // reading the new wallpaper just then), and a pick that started while
+    // the picture was read holds it back until it has ended.
+    if (!SetColorFromWall(path) || bIsPicking)
         return;
     LastWallpaper = age;
     LastWallpaperPath = path;
@@ -402,18 +403,19 @@ void MainForm::ResumeBackgroundPolling() {
         ports_.timers.Enable(TimerId::Background);
 }
 
-void MainForm::SetColorFromWall(std::wstring sMainWall) {
+bool MainForm::SetColorFromWall(std::wstring sMainWall) {
     if (bIsPicking)
-        return; // the pick owns the colour on screen
+        return true; // the pick owns the colour on screen
     if (sMainWall.empty())
         sMainWall = WallpaperPath();
     if (sMainWall.empty())
-        return;
+        return true;
     // The colour and the corners are gathered while the picture is decoded;
     // no bitmap of it is made.
     PictureColorRows picture({AppOptions_.nColorMode, AppOptions_.IgnoreDarkLigthColors});
-    if (!LoadWallpaperRows(ports_.files, sMainWall, picture, ports_.pictures).empty())
-        return; // the colour on screen stays; nothing to report
+    if (const std::string error = LoadWallpaperRows(ports_.files, sMainWall, picture, ports_.pictures);
+        !error.empty())
+        return error != kPictureInUse; // the colour on screen stays; nothing to report
     try {
         // A colour the user set by hand for this wallpaper wins.
         TColor colour = NoCustomColor;
@@ -428,17 +430,18 @@ void MainForm::SetColorFromWall(std::wstring sMainWall) {
         const std::uint64_t eventsBefore = colorEvents_;
         ports_.host.ProcessMessages();
         if (state_ != State::Running && state_ != State::WaitingForStart)
-            return; // the program was closed meanwhile
+            return true; // the program was closed meanwhile
         // A command that ran meanwhile has the last word: the loop switched
         // off or to another source, restarted (it found its own colour), a
         // colour set by hand or a pick started. The colour found is stale.
         if (!menuEnabledChecked_ || AppOptions_.Mode != 0 || bIsPicking || colorEvents_ != eventsBefore)
-            return;
+            return true;
         colorizer_.SetColorFromWallBg(colour);
     } catch (const std::exception&) {
         // A failure here (out of memory on a huge picture) leaves the colour
         // on screen as it is, like a picture that cannot be read.
     }
+    return true;
 }
 
 void MainForm::TimerIconTimer() {

@@ -94,7 +94,9 @@ public:
     void OnTimer(TimerId id);
     void TimerBackgroundTimer();
     void TimerIconTimer();
-    void SetColorFromWall(std::wstring sMainWall);
+    // False only when the picture file was held by another program and could
+    // not be read: the change is then not yet handled.
+    bool SetColorFromWall(std::wstring sMainWall);
     // The wallpaper's notifications; until a watch is attached there are none
     // and the poll alone finds changes.
     void AttachWallpaperWatch(IWallpaperWatch& watch) { watch_ = &watch; }

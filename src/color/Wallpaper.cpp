@@ -139,7 +139,7 @@ std::string LoadOnce(IFileSystem& files, const std::filesystem::path& path, Pict
         // Held with no sharing only while it is read; decoded from memory.
         const auto bytes = files.ReadExclusive(path, MaxPictureFileBytes);
         if (!bytes)
-            return "the file cannot be opened (another program may be using it)";
+            return kPictureInUse;
         std::string error = Decode(*bytes, kind, platform, rows);
         // A picture named for another format than it holds (a JPEG saved as
         // .png) is read by its content, as Windows itself shows it.

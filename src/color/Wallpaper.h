@@ -42,6 +42,10 @@ public:
     virtual PictureResult Decode(PictureKind kind, std::span<const std::uint8_t> bytes) = 0;
 };
 
+// The reason given for a picture file another program holds open: the only
+// one that may not last.
+inline constexpr char kPictureInUse[] = "the file cannot be opened (another program may be using it)";
+
 // Files larger than this are not read (a 2^28-pixel bitmap file is 768 MiB).
 inline constexpr std::size_t MaxPictureFileBytes = std::size_t{1} << 30;
 

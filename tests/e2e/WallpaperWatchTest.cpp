@@ -169,6 +169,29 @@ TEST_F(WallpaperWatch, TwoFilesWithTheSameLastWriteTimeEachGiveTheirColour) {
 
 // Windows 7, as far as the program can tell: it reads a changed wallpaper
 // without waiting, and the colour fades in.
+// A new wallpaper that another program is reading just then (a virus
+// scanner, Explorer showing it) cannot be read at once; its colour follows
+// once it is free, without another change.
+TEST_F(WallpaperWatch, ANewPictureAnotherProgramHoldsIsFollowedOnceItIsFree) {
+    std::optional<App> app;
+    const std::size_t before = StartAndSettle(app);
+    const std::uint32_t second = Expected(second_);
+    const fs::path wall = walls_ / L"b.jpg";
+    WriteBytes(wall, second_);
+    SetWriteTime(wall, MinutesAhead(5));
+    const HANDLE reader = ::CreateFileW(wall.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    wallpaperValue_.SetString(wall.wstring());
+    // The change is heard and the picture looked at while it is held.
+    EXPECT_FALSE(WaitFor([&] { return ReadDwmLog(log()).size() > before; }, 1500ms))
+        << "a held picture was read:\n" << DescribeDwmLog(ReadDwmLog(log()));
+    MarkChange();
+    ::CloseHandle(reader);
+    ExpectOneRecordOf(second, before, "held wallpaper let go");
+    EXPECT_TRUE(app->Running());
+}
+
 class WallpaperWatchOnWindows7 : public WallpaperWatch {
 protected:
     void SetUp() override {

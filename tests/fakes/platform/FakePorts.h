@@ -51,6 +51,8 @@ public:
     std::map<std::wstring, File> files;
     std::set<std::wstring> directories;
     bool failWrites = false;
+    // Files another program holds open: they cannot be read exclusively.
+    std::set<std::wstring> inUse;
     // Steps of replacing a file that fail: "copy", "flush", "move", "delete".
     std::set<std::string> failing;
     // With a profile attached, its values belong to the files here: they are
@@ -88,6 +90,12 @@ public:
         if (found == files.end() || found->second.bytes.size() > maxBytes)
             return std::nullopt;
         return found->second.bytes;
+    }
+    std::optional<std::vector<std::uint8_t>> ReadExclusive(const std::filesystem::path& path,
+                                                           std::size_t maxBytes) override {
+        if (inUse.count(Key(path)))
+            return std::nullopt;
+        return ReadAll(path, maxBytes);
     }
     bool WriteAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) override {
         if (failWrites)

@@ -151,6 +151,45 @@ TEST_F(MainLoopTest, AnUnreadablePictureChangesNoColourButIsNotTriedAgain) {
     EXPECT_FALSE(timers.IsEnabled(TimerId::WallpaperSettle));
 }
 
+// A new picture that another program holds just then (a virus scanner,
+// Explorer showing it) is read again at the next tick, as often as it takes,
+// and followed once it is free.
+class HeldPictureTest : public MainLoopTest {
+protected:
+    void Tick(MainForm& f) {
+        f.OnTimer(TimerId::Background);
+        if (timers.IsEnabled(TimerId::WallpaperSettle))
+            f.OnTimer(TimerId::WallpaperSettle);
+        while (timers.IsEnabled(TimerId::Anime))
+            f.OnTimer(TimerId::Anime);
+    }
+    void ExpectReadOnceFree() {
+        MainForm& f = Start();
+        while (timers.IsEnabled(TimerId::Anime))
+            f.OnTimer(TimerId::Anime);
+        const std::size_t before = composition.written.size();
+        SetPicture(kWallA, 0xF0, 0x30, 0x10, 0x5A210002);
+        files.inUse.insert(kWallA);
+        for (int tick = 0; tick < 3; ++tick)
+            Tick(f);
+        EXPECT_EQ(composition.written.size(), before);
+        EXPECT_NE(f.LastWallpaper, 0x5A210002) << "the change was taken as handled";
+
+        files.inUse.clear();
+        Tick(f);
+        ASSERT_GT(composition.written.size(), before);
+        EXPECT_EQ(composition.written.back().Color, Engine(ColourOf(kWallA)));
+        EXPECT_EQ(f.LastWallpaper, 0x5A210002);
+    }
+};
+
+TEST_F(HeldPictureTest, OnWindowsTen) { ExpectReadOnceFree(); }
+
+TEST_F(HeldPictureTest, BeforeWindowsTen) {
+    system.SetWindows7();
+    ExpectReadOnceFree();
+}
+
 TEST_F(MainLoopTest, WithoutWallpaperThePlainBackgroundColourIsFollowedOnce) {
     registry.strings[kWallpaperValue] = L"";
     MainForm& f = Start();
