@@ -34,34 +34,6 @@ std::vector<fs::path> TempFilesNamedTmp() {
     return found;
 }
 
-// A top-level window of the process with this caption.
-HWND WaitWindowNamed(DWORD pid, const std::wstring& caption, std::chrono::milliseconds timeout = 20s) {
-    HWND found = nullptr;
-    WaitFor(
-        [&] {
-            for (HWND window : WindowsOf(pid, L"#32770"))
-                if (WindowText(window) == caption) {
-                    found = window;
-                    return true;
-                }
-            return false;
-        },
-        timeout);
-    return found;
-}
-
-// A click at the start of a link control's text, as the mouse sends it.
-void ClickLink(HWND link) {
-    ::PostMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(6, 8));
-    ::PostMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(6, 8));
-}
-
-// Esc as the keyboard sends it to the window with the focus.
-void PressEscape(HWND control) {
-    ::PostMessageW(control, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-    ::PostMessageW(control, WM_KEYUP, VK_ESCAPE, 0xC0010001);
-}
-
 std::wstring ClipboardText() {
     std::wstring text;
     if (!::OpenClipboard(nullptr))

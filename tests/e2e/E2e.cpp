@@ -242,6 +242,31 @@ bool ClickButton(HWND dialog, const std::wstring& caption) {
     return true;
 }
 
+HWND WaitWindowNamed(DWORD pid, const std::wstring& caption, std::chrono::milliseconds timeout) {
+    HWND found = nullptr;
+    WaitFor(
+        [&] {
+            for (HWND window : WindowsOf(pid, L"#32770"))
+                if (WindowText(window) == caption) {
+                    found = window;
+                    return true;
+                }
+            return false;
+        },
+        timeout);
+    return found;
+}
+
+void ClickLink(HWND link) {
+    ::PostMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(6, 8));
+    ::PostMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(6, 8));
+}
+
+void PressEscape(HWND control) {
+    ::PostMessageW(control, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    ::PostMessageW(control, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+}
+
 fs::path DataFolder() {
     wchar_t appData[MAX_PATH + 1] = {};
     ::SHGetSpecialFolderPathW(nullptr, appData, CSIDL_APPDATA, TRUE);

@@ -89,6 +89,13 @@ HWND WaitDialog(DWORD pid, std::chrono::milliseconds timeout = 20s);
 HWND FindChild(HWND window, const std::wstring& text);
 // Clicks a button the way a user's click arrives: BM_CLICK to the control.
 bool ClickButton(HWND dialog, const std::wstring& caption);
+// A dialog of the process with this caption, once it shows; null after the
+// timeout.
+HWND WaitWindowNamed(DWORD pid, const std::wstring& caption, std::chrono::milliseconds timeout = 20s);
+// A click at the start of a link control's text, as the mouse sends it.
+void ClickLink(HWND link);
+// Esc as the keyboard sends it to the window with the focus.
+void PressEscape(HWND control);
 
 // Icons shown in Wine's notification area, in the order added.
 std::vector<HWND> VisibleTrayIcons();

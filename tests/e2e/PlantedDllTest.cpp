@@ -253,27 +253,6 @@ void WriteBitmap(const fs::path& file) {
     std::ofstream(file, std::ios::binary) << bmp;
 }
 
-HWND WaitWindowNamed(DWORD pid, const std::wstring& caption) {
-    HWND found = nullptr;
-    WaitFor([&] {
-        for (HWND window : WindowsOf(pid, L"#32770"))
-            if (WindowText(window) == caption)
-                return (found = window) != nullptr;
-        return false;
-    });
-    return found;
-}
-
-void ClickLink(HWND link) {
-    ::PostMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(6, 8));
-    ::PostMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(6, 8));
-}
-
-void PressEscape(HWND control) {
-    ::PostMessageW(control, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-    ::PostMessageW(control, WM_KEYUP, VK_ESCAPE, 0xC0010001);
-}
-
 TEST_F(PlantedDlls, TheProgramLoadsNoneOfThemThroughStartLoopAboutUpdateAndLicence) {
     auto environment = Plant(folder_.exe());
     ASSERT_TRUE(names().count("dwmapi.dll") && names().count("comctl32.dll") && names().count("version.dll"));
